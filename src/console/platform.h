@@ -1,0 +1,65 @@
+#pragma once
+// The one seam between the game and the operating system. The game was written
+// for the Windows console; each service here gives the effect the game relies on
+// from the console function it used there (named beside each one). There is a
+// POSIX implementation (platform_posix.cpp), a Windows implementation
+// (platform_windows.cpp), and tests may install a scripted one.
+
+#include <cstdint>
+#include <string>
+
+namespace console {
+
+// What `read_key` gives once input has ended for good (stdin at end of file,
+// a hung-up terminal). Every later read gives it again at once: no wait hangs.
+inline constexpr int kEndOfInput = -1;
+
+// The two lead codes that announce a second code (arrows, function keys).
+inline constexpr int kLeadZero = 0;
+inline constexpr int kLeadExtended = 224;
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // First thing in main: the clock starts, input becomes raw and unechoed (so a
+  // key typed before the program started is already readable), the standard
+  // streams are connected to the terminal through its encoding, and the
+  // terminal is restored at every kind of exit from here on.
+  virtual void start() = 0;
+  // Gives the terminal back as it was found, cursor visible. Safe to call twice.
+  virtual void restore() = 0;
+
+  // Console mode for escape sequences (GetConsoleMode / SetConsoleMode).
+  virtual void enable_escape_sequences() = 0;
+  // Reading input no longer flushes output, and the standard streams stop
+  // synchronising with stdio (cin.tie(nullptr), sync_with_stdio(false)).
+  virtual void untie_streams() = 0;
+
+  // Is a key code waiting? Never blocks (_kbhit). True at end of input, so
+  // that the following `read_key` returns kEndOfInput instead of spinning.
+  virtual bool key_waiting() = 0;
+  // One key code, 0..255, without echo (_getch). A two-code key gives its
+  // lead code (0 or 224) now and its second code at the next call.
+  virtual int read_key() = 0;
+
+  virtual void sleep_ms(int milliseconds) = 0;                  // Sleep
+  virtual std::int32_t clock_ms() = 0;                          // clock(): wall-clock ms since start
+  virtual void clear_screen() = 0;                              // system("cls")
+  virtual void set_title(const std::string& gbk_title) = 0;     // SetConsoleTitleA
+  // The absolute path of the running executable as GBK text, "" if unknown
+  // (GetModuleFileNameA).
+  virtual std::string program_path() = 0;
+};
+
+// The platform in use: the one of the system the game was built for, unless a
+// test installed another.
+Platform& platform();
+// Installs `replacement` (not owned) for the rest of the run; nullptr goes back
+// to the system's own.
+void set_platform(Platform* replacement);
+
+// The system's own platform, defined by platform_posix.cpp or platform_windows.cpp.
+Platform& native_platform();
+
+}  // namespace console

@@ -1,0 +1,7 @@
+#include "console/platform.h"
+
+int main() {
+  console::platform().start();
+  console::platform().restore();
+  return 0;
+}

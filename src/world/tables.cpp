@@ -1,0 +1,3 @@
+#include "world/tables.h"
+
+void fill_gailv() {}

@@ -1,0 +1,3 @@
+#pragma once
+// Fills the cell-type table `gailv` (start-up does this once, before any world).
+void fill_gailv();

@@ -1,3 +1,36 @@
 #pragma once
+// The constant tables that give cell types, levels and treasure kinds their
+// meaning, and the cell-type table `gailv` that start-up fills.
+
+#include <array>
+#include <map>
+#include <string>
+
+#include "console/int128.h"
+
+// The game's 64-bit integer: seeds, generator state, treasure kinds and
+// monster statistics. `long long` is 64 bits on every target we build.
+using ll = long long;
+
+// Cell types by draw: a draw t in 0..999 takes the value of the first entry
+// whose key is not less than t.
+extern std::map<ll, ll> gailv;
+
 // Fills the cell-type table `gailv` (start-up does this once, before any world).
+// Calling it again leaves the same four entries.
 void fill_gailv();
+
+// The two-character glyph of cell type t starts at index 2t.
+extern const std::string wtype;
+
+// The base strength of each level, from which every treasure amount and
+// monster statistic of that level is derived.
+inline constexpr std::array<int128, 5> benchmark = {10, 40, 320, 10240, 1310720};
+
+// Treasure amount multiplier by treasure kind (attack, hit points, defence).
+inline constexpr std::array<int128, 3> typemul = {2, 20, 1};
+
+// The statistic each treasure kind raises: GBK Chinese names (4 bytes each)
+// and English names.
+extern const std::array<std::string, 3> bs;
+extern const std::array<std::string, 3> bs_en;

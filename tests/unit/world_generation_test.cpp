@@ -1,0 +1,197 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "world/game.h"
+
+namespace {
+
+using point = game::point;
+
+// A world takes 80 MiB: each seed is generated once per test process and
+// shared by the tests that read it.
+const game& world_of_seed(ll seed) {
+  static std::unique_ptr<game> seed_one;
+  static std::unique_ptr<game> seed_abc;
+  std::unique_ptr<game>& slot = seed == 1 ? seed_one : seed_abc;
+  if (!slot) {
+    fill_gailv();
+    slot = std::make_unique<game>();
+    slot->init(seed);
+  }
+  return *slot;
+}
+
+const ll kSeedOfAbc = 8461199769227487255;
+
+struct world_census {
+  std::array<long, 4> cells_of_type{};
+  std::array<long, 5> cells_of_level{};
+  std::vector<std::pair<int, int>> first_non_empty;  // positions (x, y)
+};
+
+world_census count(const game& world) {
+  world_census census;
+  for (int x = -game::kWorldHalf; x < game::kWorldHalf; ++x) {
+    for (int y = -game::kWorldHalf; y < game::kWorldHalf; ++y) {
+      const point& cell = world.cell(x, y);
+      ++census.cells_of_type.at(cell.type);
+      if (cell.type == 0) continue;
+      ++census.cells_of_level.at(cell.level);
+      if (census.first_non_empty.size() < 6) census.first_non_empty.push_back({x, y});
+    }
+  }
+  return census;
+}
+
+void expect_monster(const point& cell, int level, ll attack, ll hp, ll defence) {
+  EXPECT_EQ(cell.type, 3);
+  EXPECT_EQ(cell.level, level);
+  EXPECT_EQ(cell.m.attack, attack);
+  EXPECT_EQ(cell.m.hp, hp);
+  EXPECT_EQ(cell.m.defence, defence);
+}
+
+void expect_treasure(const point& cell, int level, ll kind, ll amount) {
+  EXPECT_EQ(cell.type, 1);
+  EXPECT_EQ(cell.level, level);
+  EXPECT_EQ(cell.b.type, kind);
+  EXPECT_TRUE(cell.b.add == amount) << static_cast<ll>(cell.b.add);
+}
+
+TEST(Generation, WorldOfSeedOne) {
+  const game& world = world_of_seed(1);
+  EXPECT_EQ(world.worldseed, 1);
+  const world_census census = count(world);
+  EXPECT_EQ(census.cells_of_type, (std::array<long, 4>{1031738, 5346, 1017, 10475}));
+  EXPECT_EQ(census.cells_of_level, (std::array<long, 5>{3437, 3406, 3342, 3292, 3361}));
+  EXPECT_EQ(census.first_non_empty,
+            (std::vector<std::pair<int, int>>{
+                {-512, -457}, {-512, -335}, {-512, -324}, {-512, -246}, {-512, -211}, {-512, -196}}));
+  expect_monster(world.cell(-512, -457), 1, 71, 740, 28);
+  expect_treasure(world.cell(-512, -335), 1, 1, 530);
+  expect_treasure(world.cell(-512, -324), 0, 0, 14);
+  expect_monster(world.cell(-512, -246), 3, 11078, 180770, 8948);
+  expect_monster(world.cell(-512, -211), 3, 12101, 152160, 8703);
+  expect_treasure(world.cell(-512, -196), 0, 1, 120);
+  for (const auto& [x, y] : {std::pair{0, 0}, {-1, 0}, {1, 0}, {0, -1}, {0, 1}}) {
+    EXPECT_EQ(world.cell(x, y).type, 0) << x << "," << y;
+  }
+}
+
+TEST(Generation, WorldOfTheSeedTextAbc) {
+  ASSERT_EQ(game::shash("abc"), kSeedOfAbc);
+  const game& world = world_of_seed(kSeedOfAbc);
+  const world_census census = count(world);
+  EXPECT_EQ(census.cells_of_type, (std::array<long, 4>{1031671, 5199, 1067, 10639}));
+  EXPECT_EQ(census.first_non_empty[0], (std::pair{-512, -483}));
+  EXPECT_EQ(census.first_non_empty[1], (std::pair{-512, -436}));
+  EXPECT_EQ(census.first_non_empty[2], (std::pair{-512, -409}));
+  EXPECT_EQ(census.first_non_empty[3], (std::pair{-512, -375}));
+  expect_monster(world.cell(-512, -483), 0, 17, 180, 6);
+  expect_monster(world.cell(-512, -436), 1, 54, 530, 36);
+  expect_monster(world.cell(-512, -409), 1, 77, 560, 31);
+  expect_treasure(world.cell(-512, -375), 0, 1, 110);
+}
+
+// Every value is base + (draw mod base) of its level, scaled by its kind.
+void expect_values_in_level_ranges(const game& world) {
+  for (const point* row : world.world) {
+    for (int j = 0; j < game::kWorldSize; ++j) {
+      const point& cell = row[j];
+      ASSERT_GE(cell.type, 0);
+      ASSERT_LE(cell.type, 3);
+      if (cell.type == 0) continue;
+      ASSERT_GE(cell.level, 0);
+      ASSERT_LE(cell.level, 4);
+      const ll base = static_cast<ll>(benchmark[cell.level]);
+      if (cell.type == 1) {
+        const ll kind = cell.b.type;
+        ASSERT_GE(kind, 0);
+        ASSERT_LE(kind, 2);
+        const int128 low[] = {base, base * 10, base / 2};
+        const int128 high[] = {2 * base - 1, (2 * base - 1) * 10, (2 * base - 1) / 2};
+        ASSERT_TRUE(cell.b.add >= low[kind] && cell.b.add <= high[kind]);
+      }
+      if (cell.type == 3) {
+        ASSERT_TRUE(cell.m.attack >= base && cell.m.attack <= 2 * base - 1);
+        ASSERT_TRUE(cell.m.hp >= base * 10 && cell.m.hp <= (2 * base - 1) * 10);
+        ASSERT_EQ(cell.m.hp % 10, 0);
+        ASSERT_TRUE(cell.m.defence >= base / 2 && cell.m.defence <= (2 * base - 1) / 2);
+      }
+    }
+  }
+}
+
+TEST(Generation, EveryValueLiesInTheRangeOfItsLevel) {
+  expect_values_in_level_ranges(world_of_seed(1));
+  expect_values_in_level_ranges(world_of_seed(kSeedOfAbc));
+}
+
+TEST(Generation, FieldsACellDoesNotUseAndFillerBytesAreZero) {
+  const game& world = world_of_seed(1);
+  const std::array<unsigned char, 80> zero{};
+  for (const point* row : world.world) {
+    for (int j = 0; j < game::kWorldSize; ++j) {
+      const auto* bytes = reinterpret_cast<const unsigned char*>(&row[j]);
+      // Fillers: after `level`, after `b.type`, and the empty record with
+      // the filler after it.
+      ASSERT_EQ(std::memcmp(bytes + 8, zero.data(), 8), 0);
+      ASSERT_EQ(std::memcmp(bytes + 24, zero.data(), 8), 0);
+      ASSERT_EQ(std::memcmp(bytes + 48, zero.data(), 8), 0);
+      const int type = row[j].type;
+      if (type == 0) {
+        ASSERT_EQ(std::memcmp(bytes, zero.data(), 80), 0);
+      }
+      if (type != 1) {
+        ASSERT_EQ(std::memcmp(bytes + 16, zero.data(), 32), 0);  // the treasure
+      }
+      if (type != 3) {
+        ASSERT_EQ(std::memcmp(bytes + 56, zero.data(), 24), 0);  // the monster
+      }
+    }
+  }
+}
+
+TEST(Generation, CellBytesAreTheSaveFileImage) {
+  // Cell (-512, -457) of seed 1 is image 55 of row 0.
+  const auto* image = reinterpret_cast<const unsigned char*>(world_of_seed(1).world[0]) + 80 * 55;
+  const unsigned char type_and_level[] = {3, 0, 0, 0, 1, 0, 0, 0};
+  EXPECT_EQ(std::memcmp(image, type_and_level, 8), 0);
+  ll attack = 0, defence = 0, hp = 0;
+  std::memcpy(&attack, image + 56, 8);
+  std::memcpy(&defence, image + 64, 8);
+  std::memcpy(&hp, image + 72, 8);
+  EXPECT_EQ(attack, 71);
+  EXPECT_EQ(defence, 28);
+  EXPECT_EQ(hp, 740);
+}
+
+// A world's bytes depend on the low 61 bits of its seed alone: not on what
+// the cells held before, not on the top three bits, not on the start-up
+// having filled `gailv` yet.
+TEST(Generation, IsAPureFunctionOfTheLow61BitsOfTheSeed) {
+  const game& reference = world_of_seed(1);
+  game scribbled;
+  for (point* row : scribbled.world) std::memset(static_cast<void*>(row), 0xA5, sizeof(point) * game::kWorldSize);
+  scribbled.localplayer.atk = 99;
+  scribbled.worldname = "kept";
+  scribbled.tick = 7;
+  gailv.clear();
+  const ll top_bits_set = static_cast<ll>(0xE000000000000001ULL);
+  scribbled.init(top_bits_set);
+  EXPECT_EQ(gailv.size(), 4u);
+  EXPECT_EQ(scribbled.worldseed, top_bits_set);
+  for (int i = 0; i < game::kWorldSize; ++i) {
+    ASSERT_EQ(std::memcmp(scribbled.world[i], reference.world[i], sizeof(point) * game::kWorldSize), 0)
+        << "row " << i;
+  }
+  EXPECT_TRUE(scribbled.localplayer.atk == 99);
+  EXPECT_EQ(scribbled.worldname, "kept");
+  EXPECT_EQ(scribbled.tick, 7);
+}
+
+}  // namespace

@@ -1,7 +1,3 @@
-#include "console/platform.h"
+#include "frontend/program.h"
 
-int main() {
-  console::platform().start();
-  console::platform().restore();
-  return 0;
-}
+int main() { return frontend::run_program(); }

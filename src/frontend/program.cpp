@@ -1,0 +1,88 @@
+#include "frontend/program.h"
+
+#include <cstdint>
+#include <ctime>
+#include <iostream>
+
+#include "console/crt_random.h"
+#include "console/escape_output.h"
+#include "console/platform.h"
+#include "frontend/globals.h"
+#include "frontend/menus.h"
+#include "frontend/screens.h"
+#include "world/tables.h"
+
+namespace frontend {
+namespace {
+
+constexpr std::int64_t kDeveloperKeyChecks = 20000;
+constexpr int kTab = 9;
+constexpr int kLargestExitStatus = 255;
+
+// lang: 0 is Chinese, anything else English.
+int show_language_menu_and_screen(int& lang) {
+  if (lang == 0) {
+    const int r = show();
+    if (r == kShowIntroduction) intro();
+    if (r == kChooseLanguage) lang = changelang() - 1;
+    if (r == kShowDebugInfo) showdebuginfo();
+    return r;
+  }
+  const int r = show_en();
+  if (r == kShowIntroduction) intro_en();
+  if (r == kChooseLanguage) lang = changelang_en() - 1;
+  if (r == kShowDebugInfo) showdebuginfo();
+  return r;
+}
+
+int show_developer_prompt_and_screen() {
+  const int r = show_dev();
+  if (r == kShowDebugInfo) showdebuginfo();
+  return r;
+}
+
+}  // namespace
+
+void watch_for_developer_key() {
+  console::Platform& platform = console::platform();
+  for (std::int64_t check = 0; check < kDeveloperKeyChecks; ++check) {
+    if (!platform.key_waiting()) continue;
+    const int key = platform.read_key();
+    // Nothing more will come; the first menu sees the end of input too.
+    if (key == console::kEndOfInput) return;
+    if (key == kTab) devloper_mode = true;
+  }
+}
+
+int run_menu_loop() {
+  int lang = 0;
+  for (;;) {
+    const int r = devloper_mode ? show_developer_prompt_and_screen() : show_language_menu_and_screen(lang);
+    if (r >= 0) {
+      std::cout << "\x1b[?25h" << std::flush;
+      return r;
+    }
+  }
+}
+
+int exit_status_for(int menu_loop_result) {
+  // POSIX keeps only the low 8 bits of an exit status: code 256 would be 0.
+  return menu_loop_result > kLargestExitStatus ? kLargestExitStatus : menu_loop_result;
+}
+
+int run_program() {
+  console::Platform& platform = console::platform();
+  platform.start();
+  start = platform.clock_ms();
+  console::enableANSI();
+  console::seed_rand(static_cast<std::uint32_t>(std::time(nullptr)));
+  console::resetColor();
+  fill_gailv();
+  watch_for_developer_key();
+  platform.untie_streams();
+  const int result = run_menu_loop();
+  platform.restore();
+  return exit_status_for(result);
+}
+
+}  // namespace frontend

@@ -1,0 +1,316 @@
+// The real program in a terminal: start-up, menus, information screens and
+// every way of quitting, as the player sees them.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <cctype>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "console/text_encoding.h"
+#include "pty_session.h"
+
+namespace {
+
+using e2e::PtySession;
+using e2e::SessionOptions;
+using Rows = std::vector<std::string>;
+
+const std::string kProgram = LANTERNVALE_BINARY;
+const std::string kBorder = "+--------------------------------+";
+
+const Rows kChineseMenu = {
+    kBorder,
+    "|      青灯万象录：寂静之河      |",
+    "|   Lanternvale: Silent Rivers   |",
+    "|         作者:orvel_tam         |",
+    "+----------+----------+----------+",
+    "|1.开始游戏|2.游戏说明|3.退出游戏|",
+    "+----------+----------+----------+",
+    "|4.切换语言|5.调试信息           |",
+    "+----------+---------------------+",
+    "|输入：                          |",
+    kBorder,
+};
+
+const Rows kEnglishMenu = {
+    kBorder,
+    "|      青灯万象录：寂静之河      |",
+    "|   Lanternvale: Silent Rivers   |",
+    "|        Writer:orvel_tam        |",
+    "+----------+-----------+---------+",
+    "|1.Start   |2.Introduce|3.Exit   |",
+    "+----------+-----------+---------+",
+    "|4.Language|5.Debug              |",
+    "+----------+---------------------+",
+    "|Input:                          |",
+    kBorder,
+};
+
+const Rows kChineseFarewell = {kBorder, "|         欢迎下次游玩！         |", kBorder};
+const Rows kEnglishFarewell = {kBorder, "|     Welcome to play again!     |", kBorder};
+
+SessionOptions in_locale(const std::string& locale) {
+  SessionOptions options;
+  options.locale = locale;
+  return options;
+}
+
+SessionOptions typed_before_start(const std::string& keys) {
+  SessionOptions options;
+  options.typed_before_start = keys;
+  return options;
+}
+
+SessionOptions input_at_its_end() {
+  SessionOptions options;
+  options.input_from_terminal = false;
+  return options;
+}
+
+// A menu is ready for its key once its last line is drawn and the cursor waits
+// behind the input label.
+bool wait_for_menu(PtySession& session, const Rows& menu) {
+  return session.wait_until([&] {
+    const e2e::Cursor cursor = session.cursor();
+    return session.rows(0, 11) == menu && cursor.row == 9 && cursor.column == 7 && cursor.visible;
+  });
+}
+
+bool wait_for_rows(PtySession& session, const Rows& rows) {
+  return session.wait_until([&] { return session.rows(0, static_cast<int>(rows.size())) == rows; });
+}
+
+// A box is complete once the cursor is back at the start of its bottom border.
+bool wait_for_box(PtySession& session, const Rows& rows, int bottom_row) {
+  return session.wait_until([&] {
+    const e2e::Cursor cursor = session.cursor();
+    return session.rows(0, static_cast<int>(rows.size())) == rows && cursor.row == bottom_row && cursor.column == 0;
+  });
+}
+
+// The program ended with `code`, the terminal's modes are as they were found
+// and the cursor shows.
+void expect_clean_exit(PtySession& session, int code) {
+  const e2e::ExitStatus status = session.wait_for_exit();
+  EXPECT_TRUE(status.exited_with(code)) << status;
+  EXPECT_TRUE(e2e::same_modes(session.current_modes(), session.modes_before_start()))
+      << "before: " << e2e::describe_modes(session.modes_before_start())
+      << "\nafter:  " << e2e::describe_modes(session.current_modes());
+  EXPECT_TRUE(session.cursor().visible);
+}
+
+TEST(StartUp, ChineseMenuInAUtf8LocaleAndItsQuitKey) {
+  PtySession session(kProgram);
+  ASSERT_TRUE(wait_for_menu(session, kChineseMenu)) << session.screen_text();
+  EXPECT_EQ(session.title(), "青灯万象录：寂静之河  test-predev-1");
+
+  session.send("3");
+  ASSERT_TRUE(wait_for_rows(session, kChineseFarewell)) << session.screen_text();
+  expect_clean_exit(session, 0);
+  // The farewell is the last thing on the screen, the cursor under it.
+  EXPECT_EQ(session.rows(0, 4), (Rows{kBorder, kChineseFarewell[1], kBorder, ""}));
+  EXPECT_EQ(session.cursor().row, 2);
+  EXPECT_EQ(session.cursor().column, 0);
+}
+
+TEST(StartUp, ChineseTextIsWrittenAsGbkBytesInTheCLocale) {
+  PtySession session(kProgram, in_locale("C"));
+  const std::string title_line = console::utf8_to_gbk("|      青灯万象录：寂静之河      |");
+  ASSERT_TRUE(session.wait_for_raw(title_line + "\r\n" + kBorder)) << session.raw_output();
+  ASSERT_TRUE(session.wait_for_raw("\x1b[10;8H\x1b[?25h"));
+
+  session.send("3");
+  ASSERT_TRUE(session.wait_for_raw(console::utf8_to_gbk("|         欢迎下次游玩！         |")));
+  expect_clean_exit(session, 0);
+  // No UTF-8 anywhere: 青 would be E9 9D 92.
+  EXPECT_EQ(session.raw_output().find("\xE9\x9D\x92"), std::string::npos);
+}
+
+TEST(Screens, ChineseIntroductionThenAnUnexpectedKeyQuitsWithTheFarewell) {
+  PtySession session(kProgram);
+  ASSERT_TRUE(wait_for_menu(session, kChineseMenu)) << session.screen_text();
+  session.send("2");
+  const Rows intro = {
+      kBorder,
+      "|【青灯万象录：寂静之河】（英文：|",
+      "|Lanternvale: Silent Rivers）是一|",
+      "|款由orvel_tam独立开发的免费游戏,|",
+      "|若您获取方式为付费，请联系提供者|",
+      "|或orvel_tam以获取免费版。       |",
+      kBorder,
+      "|您现在所使用的是2D版test-predev-|",
+      "|1,该版本为测试版，可能存在重大问|",
+      "|题，请在核实后向orvel_tam进行反 |",
+      "|馈。                            |",
+      kBorder,
+      "|本游戏是一款沙盒类游戏，自由度较|",
+      "|高，并含有修仙元素。            |",
+      kBorder,
+      "",
+  };
+  ASSERT_TRUE(wait_for_box(session, intro, 14)) << session.screen_text();
+
+  session.send("k");
+  ASSERT_TRUE(wait_for_menu(session, kChineseMenu)) << session.screen_text();
+  session.send("q");
+  ASSERT_TRUE(wait_for_rows(session, kChineseFarewell)) << session.screen_text();
+  expect_clean_exit(session, 0);
+}
+
+TEST(Screens, EnglishMenuAndIntroductionThroughTheLanguageScreen) {
+  PtySession session(kProgram);
+  ASSERT_TRUE(wait_for_menu(session, kChineseMenu)) << session.screen_text();
+  session.send("4");
+  const Rows language_screen = {kBorder, "|请选择语言：                    |", "|1.简体中文 2.English            |",
+                                kBorder, ""};
+  ASSERT_TRUE(wait_for_box(session, language_screen, 3)) << session.screen_text();
+
+  session.send("2");
+  ASSERT_TRUE(wait_for_menu(session, kEnglishMenu)) << session.screen_text();
+  EXPECT_EQ(session.title(), "Lanternvale: Silent Rivers  test-predev-1");
+
+  session.send("2");
+  const Rows intro = {
+      kBorder,
+      "|[青灯万象录：寂静之河](English: |",
+      "|Lanternvale: Silent Rivers)is a |",
+      "|free game independently develop-|",
+      "|ed by orvel_tam. If you obtain  |",
+      "|it through payment, please cont-|",
+      "|act the provider or orvel_tam to|",
+      "|obtain the free version.        |",
+      kBorder,
+      "|You are currently using the 2D  |",
+      "|version test-predev-1, which is |",
+      "|a beta version and may have sig-|",
+      "|nificant issues. Please verify  |",
+      "|and provide feedback to         |",
+      "|orvel_tam.                      |",
+      kBorder,
+      "|This game is a sandbox game with|",
+      "|high degrees of freedom and con-|",
+      "|tains cultivation elements.     |",
+      kBorder,
+      "",
+  };
+  ASSERT_TRUE(wait_for_box(session, intro, 19)) << session.screen_text();
+
+  session.send("k");
+  ASSERT_TRUE(wait_for_menu(session, kEnglishMenu)) << session.screen_text();
+  // The English quit key says no farewell: the menu stays on the screen.
+  session.send("3");
+  expect_clean_exit(session, 0);
+  EXPECT_EQ(session.rows(0, 11), kEnglishMenu);
+  EXPECT_FALSE(session.screen_contains("Welcome to play again!"));
+}
+
+TEST(Screens, EnglishMenuSaysFarewellOnAnUnexpectedKey) {
+  PtySession session(kProgram);
+  ASSERT_TRUE(wait_for_menu(session, kChineseMenu)) << session.screen_text();
+  session.send("4");
+  ASSERT_TRUE(session.wait_for_text("1.简体中文 2.English")) << session.screen_text();
+  session.send("x");  // any key but 1 chooses English
+  ASSERT_TRUE(wait_for_menu(session, kEnglishMenu)) << session.screen_text();
+  session.send("x");
+  ASSERT_TRUE(wait_for_rows(session, kEnglishFarewell)) << session.screen_text();
+  expect_clean_exit(session, 0);
+}
+
+TEST(Screens, DebugScreenShowsVersionRunningTimeAndThePath) {
+  PtySession session(kProgram);
+  ASSERT_TRUE(wait_for_menu(session, kChineseMenu)) << session.screen_text();
+  session.send("5");
+  ASSERT_TRUE(session.wait_for_text("version:test-predev-1")) << session.screen_text();
+  ASSERT_TRUE(session.wait_for_text("exe file path:")) << session.screen_text();
+  EXPECT_EQ(session.row(0), "version:test-predev-1");
+  // The menu took 0.7 s; the screen opened within the first minute.
+  const std::string running_time = session.row(1);
+  EXPECT_TRUE(running_time.starts_with("running time:0:0:") && running_time.size() == 18 &&
+              std::isdigit(static_cast<unsigned char>(running_time.back())))
+      << running_time;
+  const std::string path = std::filesystem::canonical(kProgram).string();
+  EXPECT_NE(session.raw_output().find("exe file path:" + path + "\r\n"), std::string::npos) << session.screen_text();
+
+  session.send("k");
+  ASSERT_TRUE(wait_for_menu(session, kChineseMenu)) << session.screen_text();
+  session.send("3");
+  expect_clean_exit(session, 0);
+}
+
+TEST(DeveloperMode, ATabTypedBeforeStartOpensTheBarePrompt) {
+  PtySession session(kProgram, typed_before_start("\t"));
+  const auto prompt_waits = [&] {
+    const e2e::Cursor cursor = session.cursor();
+    return session.row(0) == ">" && session.row(1).empty() && cursor.row == 0 && cursor.column == 2 &&
+           cursor.visible;
+  };
+  ASSERT_TRUE(session.wait_until(prompt_waits)) << session.screen_text();
+  EXPECT_EQ(session.title(), "Lanternvale: Silent Rivers  test-predev-1  devloper mode");
+
+  session.send("5");
+  ASSERT_TRUE(session.wait_for_text("version:test-predev-1")) << session.screen_text();
+  session.send("k");
+  ASSERT_TRUE(session.wait_until(prompt_waits)) << session.screen_text();
+  // Its quit key ends the run silently.
+  session.send("3");
+  expect_clean_exit(session, 0);
+  EXPECT_EQ(session.row(0), ">");
+  EXPECT_FALSE(session.screen_contains("欢迎下次游玩"));
+}
+
+TEST(Keys, AnArrowKeyAtAMenuQuits) {
+  PtySession session(kProgram);
+  ASSERT_TRUE(wait_for_menu(session, kChineseMenu)) << session.screen_text();
+  session.send("\x1b[B");
+  ASSERT_TRUE(wait_for_rows(session, kChineseFarewell)) << session.screen_text();
+  expect_clean_exit(session, 0);
+}
+
+TEST(Keys, AnArrowKeyEndsTheIntroductionAndItsSecondCodeQuitsTheMenu) {
+  PtySession session(kProgram);
+  ASSERT_TRUE(wait_for_menu(session, kChineseMenu)) << session.screen_text();
+  session.send("2");
+  ASSERT_TRUE(session.wait_for_text("高，并含有修仙元素。")) << session.screen_text();
+  session.send("\x1b[A");
+  ASSERT_TRUE(wait_for_rows(session, kChineseFarewell)) << session.screen_text();
+  expect_clean_exit(session, 0);
+  // The menu was drawn again in between.
+  EXPECT_NE(session.raw_output().rfind("\x1b[10;8H"), std::string::npos);
+}
+
+TEST(EndOfInput, InputAtItsEndQuitsAsTheQuitKeyWould) {
+  PtySession session(kProgram, input_at_its_end());
+  const e2e::ExitStatus status = session.wait_for_exit();
+  EXPECT_TRUE(status.exited_with(0)) << status;
+  EXPECT_EQ(session.rows(0, 3), kChineseFarewell) << session.screen_text();
+  EXPECT_TRUE(session.cursor().visible);
+}
+
+TEST(EndOfInput, AClosedTerminalEndsTheProgram) {
+  PtySession session(kProgram);
+  ASSERT_TRUE(wait_for_menu(session, kChineseMenu)) << session.screen_text();
+  session.hang_up();
+  const e2e::ExitStatus status = session.wait_for_exit();
+  EXPECT_TRUE(status.exited_with(0) || status.killed_by(SIGHUP)) << status;
+}
+
+TEST(Signals, TerminationGivesTheTerminalBack) {
+  PtySession session(kProgram);
+  ASSERT_TRUE(wait_for_menu(session, kChineseMenu)) << session.screen_text();
+  // On the introduction the cursor is hidden: it must come back.
+  session.send("2");
+  ASSERT_TRUE(session.wait_for_text("高，并含有修仙元素。")) << session.screen_text();
+  ASSERT_FALSE(session.cursor().visible);
+  session.send_signal(SIGTERM);
+  const e2e::ExitStatus status = session.wait_for_exit();
+  EXPECT_TRUE(status.killed_by(SIGTERM)) << status;
+  EXPECT_TRUE(e2e::same_modes(session.current_modes(), session.modes_before_start()))
+      << "before: " << e2e::describe_modes(session.modes_before_start())
+      << "\nafter:  " << e2e::describe_modes(session.current_modes());
+  EXPECT_TRUE(session.cursor().visible);
+}
+
+}  // namespace

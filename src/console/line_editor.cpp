@@ -1,0 +1,116 @@
+#include "console/line_editor.h"
+
+#include <utility>
+
+namespace console {
+namespace {
+
+constexpr int kBackspace = 8;
+constexpr int kLineFeed = 10;
+constexpr int kCarriageReturn = 13;
+constexpr int kEraseLine = 21;  // Ctrl+U
+constexpr int kEscape = 27;
+
+bool ends_line(const KeyPress& key) { return key.is(kCarriageReturn) || key.is(kLineFeed); }
+
+bool printable(const KeyPress& key) {
+  return key.kind == KeyPress::Kind::kCharacter && key.size > 0 && key.codes[0] >= 0x20 && key.codes[0] != 0x7f;
+}
+
+}  // namespace
+
+LineEditor::LineEditor(KeyReader& keys) : keys_(keys) {}
+
+LineEditor::LineEditor(KeyReader& keys, Echo echo, Width width)
+    : keys_(keys), echo_(std::move(echo)), width_(width ? std::move(width) : Width(default_width)) {}
+
+int LineEditor::default_width(std::string_view gbk_character) { return gbk_character.size() > 1 ? 2 : 1; }
+
+std::optional<LineEditor::Line> LineEditor::read_line() { return echo_ ? read_typed_line() : read_piped_line(); }
+
+std::optional<LineEditor::Line> LineEditor::read_typed_line() {
+  std::string text;
+  character_sizes_.clear();
+  for (bool first = true;; first = false) {
+    const std::optional<KeyPress> key = keys_.read_keypress();
+    if (!key) {
+      if (first) return std::nullopt;
+      return Line{std::move(text), false};
+    }
+    if (ends_line(*key)) {
+      echo_("\n");
+      end_line_after(*key);
+      return Line{std::move(text), true};
+    }
+    if (key->is(kBackspace)) {
+      erase_last_character(text);
+    } else if (key->is(kEraseLine) || key->is(kEscape)) {
+      erase_all(text);
+    } else if (printable(*key)) {
+      add_character(text, *key);
+      echo_(key->text());
+    }
+    // Arrows, function keys and other control codes edit nothing.
+  }
+}
+
+std::optional<LineEditor::Line> LineEditor::read_piped_line() {
+  std::string text;
+  for (bool first = true;; first = false) {
+    const std::optional<KeyPress> key = keys_.read_keypress();
+    if (!key) {
+      if (first) return std::nullopt;
+      return Line{std::move(text), false};
+    }
+    if (ends_line(*key)) {
+      end_line_after(*key);
+      return Line{std::move(text), true};
+    }
+    if (key->kind == KeyPress::Kind::kCharacter) text += key->text();
+  }
+}
+
+void LineEditor::end_line_after(const KeyPress& key) {
+  // "\r\n" ends one line, not a line and an empty one.
+  if (key.is(kCarriageReturn)) keys_.take_if_ready(kLineFeed);
+}
+
+void LineEditor::add_character(std::string& text, const KeyPress& key) {
+  text += key.text();
+  character_sizes_.push_back(key.size);
+}
+
+void LineEditor::erase_last_character(std::string& text) {
+  const std::string erasure = remove_last_character(text);
+  if (!erasure.empty()) echo_(erasure);
+}
+
+void LineEditor::erase_all(std::string& text) {
+  // One echo for the whole line, so the terminal never shows it half erased.
+  std::string erasure;
+  while (!character_sizes_.empty()) erasure += remove_last_character(text);
+  if (!erasure.empty()) echo_(erasure);
+}
+
+std::string LineEditor::remove_last_character(std::string& text) {
+  if (character_sizes_.empty()) return {};
+  const std::size_t size = character_sizes_.back();
+  character_sizes_.pop_back();
+  const auto columns = static_cast<std::size_t>(width_(std::string_view(text).substr(text.size() - size)));
+  text.resize(text.size() - size);
+  const std::string back(columns, '\b');
+  return back + std::string(columns, ' ') + back;
+}
+
+LineInputBuffer::int_type LineInputBuffer::underflow() {
+  if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
+  const std::optional<LineEditor::Line> line = editor_.read_line();
+  if (!line) return traits_type::eof();
+  line_ = line->text;
+  if (line->ended_by_newline) line_ += '\n';
+  if (line_.empty()) return traits_type::eof();
+  setg(line_.data(), line_.data(), line_.data() + line_.size());
+  return traits_type::to_int_type(*gptr());
+}
+
+}  // namespace console

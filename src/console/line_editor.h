@@ -1,0 +1,74 @@
+#pragma once
+// Line input as the console gives it to std::cin: the line typed at the
+// terminal is echoed and can be edited until Enter; from a pipe a line is what
+// comes before "\n" (or "\r\n"). The keys come from the same KeyReader as the
+// single key reads, so a line read never swallows keys meant for later.
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <streambuf>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "console/key_reader.h"
+
+namespace console {
+
+class LineEditor {
+ public:
+  // Shows GBK text at the cursor (the echo of what is typed, and erasures).
+  using Echo = std::function<void(std::string_view gbk)>;
+  // The columns one character (its GBK bytes) takes on the screen.
+  using Width = std::function<int(std::string_view gbk_character)>;
+
+  struct Line {
+    std::string text;          // GBK bytes, without the line's end
+    bool ended_by_newline = false;  // false: input ended in the middle of the line
+  };
+
+  // Not interactive (input from a pipe or file): nothing is echoed or edited.
+  explicit LineEditor(KeyReader& keys);
+  // Interactive: typed keys are echoed through `echo`; Backspace removes the
+  // last character, Ctrl+U and Escape the whole line, as in the console.
+  LineEditor(KeyReader& keys, Echo echo, Width width);
+
+  // The next line; nothing when input had already ended.
+  std::optional<Line> read_line();
+
+  // A Chinese character (two GBK bytes or more) takes two columns.
+  static int default_width(std::string_view gbk_character);
+
+ private:
+  std::optional<Line> read_typed_line();
+  std::optional<Line> read_piped_line();
+  void end_line_after(const KeyPress& key);
+  void add_character(std::string& text, const KeyPress& key);
+  void erase_last_character(std::string& text);
+  void erase_all(std::string& text);
+  // Removes the last character and gives the echo that erases it on screen.
+  std::string remove_last_character(std::string& text);
+
+  KeyReader& keys_;
+  Echo echo_;
+  Width width_;
+  std::vector<std::uint8_t> character_sizes_;  // of the line being typed
+};
+
+// std::cin's buffer: one line at a time from the editor, so `cin >> word`
+// leaves the rest of the line (its end included) for the next read, as the
+// console's line input does.
+class LineInputBuffer : public std::streambuf {
+ public:
+  explicit LineInputBuffer(LineEditor& editor) : editor_(editor) {}
+
+ protected:
+  int_type underflow() override;
+
+ private:
+  LineEditor& editor_;
+  std::string line_;
+};
+
+}  // namespace console

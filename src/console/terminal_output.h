@@ -1,0 +1,73 @@
+#pragma once
+// The way out to the terminal: the game's GBK bytes, buffered until a flush,
+// then converted to the terminal's encoding and handed over in one piece, so a
+// frame reaches the screen whole.
+
+#include <cstddef>
+#include <functional>
+#include <streambuf>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace console {
+
+// GBK text to the terminal's bytes: UTF-8 on a UTF-8 terminal, unchanged on any
+// other. A character cut between two flushes is kept until its last byte comes.
+class OutputEncoder {
+ public:
+  explicit OutputEncoder(bool to_utf8) : to_utf8_(to_utf8) {}
+
+  // The terminal bytes for `gbk`. The result is `gbk` itself when nothing needs
+  // converting; otherwise it stays valid until the next call.
+  std::string_view encode(std::string_view gbk);
+  // Bytes of an unfinished character held back from the last call.
+  const std::string& pending() const { return pending_; }
+
+ private:
+  std::string_view convert(std::string_view gbk);
+
+  bool to_utf8_;
+  std::string pending_;
+  std::string joined_;
+  std::string out_;
+};
+
+// Follows the cursor's visibility in what the game writes ("\x1b[?25l" hides
+// it, "\x1b[?25h" shows it), so it can be hidden again after Ctrl+Z and fg.
+class CursorTracker {
+ public:
+  void observe(std::string_view bytes);
+  bool hidden() const { return hidden_; }
+
+ private:
+  std::size_t matched_ = 0;  // bytes of "\x1b[?25" matched so far
+  bool hidden_ = false;
+};
+
+class TerminalOutputBuffer : public std::streambuf {
+ public:
+  // Receives each flushed buffer, converted, in one call.
+  using Writer = std::function<void(std::string_view)>;
+
+  // A frame of the map is about 10 KiB; the buffer grows to hold what is
+  // written between two flushes, up to kMaxCapacity.
+  static constexpr std::size_t kInitialCapacity = 16 * 1024;
+  static constexpr std::size_t kMaxCapacity = 1024 * 1024;
+
+  TerminalOutputBuffer(Writer writer, bool to_utf8, CursorTracker* tracker = nullptr);
+
+ protected:
+  int_type overflow(int_type ch) override;
+  int sync() override;
+
+ private:
+  void write_out();
+
+  Writer writer_;
+  OutputEncoder encoder_;
+  CursorTracker* tracker_;
+  std::vector<char> buffer_;
+};
+
+}  // namespace console

@@ -1,0 +1,146 @@
+#include "console/text_encoding.h"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "console/terminal_output.h"
+
+namespace {
+
+using console::CursorTracker;
+using console::OutputEncoder;
+using console::TerminalOutputBuffer;
+
+const std::string kLanternUtf8 = "\xe9\x9d\x92\xe7\x81\xaf";  // 青灯
+const std::string kLanternGbk = "\xc7\xe0\xb5\xc6";
+
+TEST(TextEncoding, ChineseRoundTripsBetweenUtf8AndGbk) {
+  EXPECT_EQ(console::utf8_to_gbk(kLanternUtf8), kLanternGbk);
+  EXPECT_EQ(console::gbk_to_utf8(kLanternGbk), kLanternUtf8);
+  EXPECT_EQ(console::utf8_to_gbk("ASCII stays\n"), "ASCII stays\n");
+  // The full-width colon and the brackets of the game's texts.
+  const std::string texts = "\xef\xbc\x9a\xe3\x80\x90\xe3\x80\x91\xef\xbc\x88\xef\xbc\x89";
+  EXPECT_EQ(console::gbk_to_utf8(console::utf8_to_gbk(texts)), texts);
+  EXPECT_EQ(console::utf8_to_gbk(texts).size(), 10u);
+}
+
+TEST(TextEncoding, CharactersOutsideGbkKeepTheirGb18030Codes) {
+  const std::string emoji = "\xf0\x9f\x98\x80";
+  const std::string gb18030 = console::utf8_to_gbk(emoji);
+  EXPECT_EQ(gb18030.size(), 4u);
+  EXPECT_EQ(console::gbk_to_utf8(gb18030), emoji);
+}
+
+TEST(TextEncoding, BytesThatMakeNoCharacterBecomeQuestionMarks) {
+  EXPECT_EQ(console::utf8_to_gbk("a\xff" "b"), "a?b");
+  EXPECT_EQ(console::gbk_to_utf8("a\xff" "b"), "a?b");
+  EXPECT_EQ(console::gbk_to_utf8("a\xc7"), "a?");
+  // The conversion starts afresh after a bad byte and on the next call.
+  EXPECT_EQ(console::gbk_to_utf8(kLanternGbk), kLanternUtf8);
+}
+
+TEST(OutputEncoder, PureAsciiGoesOutUnchangedWithoutCopying) {
+  OutputEncoder encoder(true);
+  const std::string frame = "\x1b[38;2;192;192;192m|YY|\n";
+  const std::string_view out = encoder.encode(frame);
+  EXPECT_EQ(out, frame);
+  EXPECT_EQ(out.data(), frame.data());
+}
+
+TEST(OutputEncoder, OtherLocalesGetTheGbkBytesUnchanged) {
+  OutputEncoder encoder(false);
+  const std::string mixed = "\x1b[H" + kLanternGbk + "\xc7";
+  EXPECT_EQ(encoder.encode(mixed), mixed);
+  EXPECT_TRUE(encoder.pending().empty());
+}
+
+TEST(OutputEncoder, CharacterSplitAcrossTwoFlushesConvertsWhole) {
+  OutputEncoder encoder(true);
+  EXPECT_EQ(encoder.encode("x\xc7"), "x");
+  EXPECT_EQ(encoder.pending(), "\xc7");
+  EXPECT_EQ(encoder.encode("\xe0y"), "\xe9\x9d\x92y");
+  EXPECT_TRUE(encoder.pending().empty());
+
+  // A four-byte character cut after each of its bytes.
+  const std::string four = console::utf8_to_gbk("\xf0\x9f\x98\x80");
+  std::string out;
+  for (const char c : four) out += encoder.encode(std::string(1, c));
+  EXPECT_EQ(out, "\xf0\x9f\x98\x80");
+}
+
+TEST(OutputEncoder, TrailByteThatLooksLikeAsciiStaysWithItsCharacter) {
+  OutputEncoder encoder(true);
+  // 0x81 0x40 is one character (U+4E02); the '@' is not an ASCII '@'.
+  EXPECT_EQ(std::string(encoder.encode("\x81@|")), console::gbk_to_utf8("\x81\x40") + "|");
+  // Split right before the ASCII-looking trail byte.
+  EXPECT_EQ(encoder.encode("a\x81"), "a");
+  EXPECT_EQ(std::string(encoder.encode("@b")), console::gbk_to_utf8("\x81\x40") + "b");
+}
+
+TEST(OutputEncoder, InvalidBytesBecomeQuestionMarksAndTheRestStillConverts) {
+  OutputEncoder encoder(true);
+  EXPECT_EQ(encoder.encode("\xff" "a\xc7 " + kLanternGbk), "?a? " + kLanternUtf8);
+}
+
+TEST(CursorTracker, FollowsHideAndShowEvenWhenCutBetweenWrites) {
+  CursorTracker cursor;
+  cursor.observe("\x1b[0m\x1b[?25l");
+  EXPECT_TRUE(cursor.hidden());
+  cursor.observe("text\x1b[?2");
+  cursor.observe("5h");
+  EXPECT_FALSE(cursor.hidden());
+  cursor.observe("\x1b\x1b[?25l\x1b[?25");
+  EXPECT_TRUE(cursor.hidden());
+  cursor.observe("x\x1b[?251h");  // not a cursor sequence
+  EXPECT_TRUE(cursor.hidden());
+}
+
+TEST(TerminalOutputBuffer, EachFlushIsOneConvertedWrite) {
+  std::vector<std::string> writes;
+  CursorTracker cursor;
+  TerminalOutputBuffer buffer([&](std::string_view bytes) { writes.emplace_back(bytes); }, true, &cursor);
+  std::ostream out(&buffer);
+  out << "\x1b[?25l" << kLanternGbk.substr(0, 3);
+  EXPECT_TRUE(writes.empty());
+  out.flush();
+  out << kLanternGbk.substr(3) << "\n" << std::flush;
+  out.flush();  // nothing new: no empty write
+  ASSERT_EQ(writes.size(), 2u);
+  EXPECT_EQ(writes[0], "\x1b[?25l\xe9\x9d\x92");
+  EXPECT_EQ(writes[1], "\xe7\x81\xaf\n");
+  EXPECT_TRUE(cursor.hidden());
+}
+
+TEST(TerminalOutputBuffer, GrowsSoABigFrameStillGoesOutInOneWrite) {
+  std::vector<std::string> writes;
+  TerminalOutputBuffer buffer([&](std::string_view bytes) { writes.emplace_back(bytes); }, false);
+  std::ostream out(&buffer);
+  const std::string frame(TerminalOutputBuffer::kInitialCapacity * 5 + 7, '#');
+  for (const char c : frame) out.put(c);
+  EXPECT_TRUE(writes.empty());
+  out.flush();
+  ASSERT_EQ(writes.size(), 1u);
+  EXPECT_EQ(writes[0], frame);
+}
+
+TEST(TerminalOutputBuffer, WritesOutBeyondItsLargestSizeWithoutLosingBytes) {
+  std::string written;
+  int calls = 0;
+  TerminalOutputBuffer buffer(
+      [&](std::string_view bytes) {
+        written += bytes;
+        ++calls;
+      },
+      true);
+  std::ostream out(&buffer);
+  std::string text;
+  while (text.size() < TerminalOutputBuffer::kMaxCapacity + 100) text += kLanternGbk;
+  out << text << std::flush;
+  EXPECT_EQ(calls, 2);
+  EXPECT_EQ(written, console::gbk_to_utf8(text));
+}
+
+}  // namespace

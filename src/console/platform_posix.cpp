@@ -1,75 +1,337 @@
-// Placeholder POSIX platform: raw bytes in, plain bytes out. Being replaced by
-// the full terminal layer (key decoding, encoding, signals).
-#include <poll.h>
+// The platform on a POSIX terminal: raw keys decoded to the console's codes,
+// line input edited here, output converted to the terminal's encoding, and the
+// terminal given back as found at every kind of exit.
+#include <langinfo.h>
+#include <limits.h>
+#include <stdlib.h>
 #include <termios.h>
 #include <unistd.h>
+#include <wchar.h>
+
+#ifdef __APPLE__
+#include <mach-o/dyld.h>
+#endif
 
 #include <chrono>
-#include <cstdio>
+#include <clocale>
+#include <cstdlib>
+#include <cstring>
 #include <iostream>
-#include <thread>
+#include <memory>
+#include <string>
 
+#include "console/key_reader.h"
+#include "console/line_editor.h"
 #include "console/platform.h"
+#include "console/terminal_io_posix.h"
+#include "console/terminal_output.h"
+#include "console/terminal_signals_posix.h"
+#include "console/text_encoding.h"
 
 namespace console {
 namespace {
 
+constexpr int kInputFd = STDIN_FILENO;
+constexpr int kOutputFd = STDOUT_FILENO;
+constexpr int kErrorFd = STDERR_FILENO;
+
+// Blank screen, cursor home, and the scrollback gone too, as "cls" empties the
+// whole console buffer: 2J alone pushes the old screen into the scrollback on
+// some terminals (VTE), 3J then drops it.
+constexpr const char* kClearScreen = "\x1b[H\x1b[2J\x1b[3J";
+constexpr const char* kResetColoursShowCursor = "\x1b[0m\x1b[?25h";
+constexpr const char* kHideCursor = "\x1b[?25l";
+// The terminal's own title is saved on its title stack and comes back at exit.
+constexpr const char* kPushTitle = "\x1b[22;0t";
+constexpr const char* kPopTitle = "\x1b[23;0t";
+
+void check_signals();
+
+bool locale_is_utf8() {
+  std::setlocale(LC_ALL, "");
+  const char* codeset = nl_langinfo(CODESET);
+  return codeset != nullptr && (strcasecmp(codeset, "UTF-8") == 0 || strcasecmp(codeset, "UTF8") == 0);
+}
+
+// The columns a character takes on a UTF-8 terminal, from the locale's tables.
+int utf8_terminal_width(std::string_view gbk_character) {
+  const std::string utf8 = gbk_to_utf8(gbk_character);
+  wchar_t wide = 0;
+  std::mbstate_t state{};
+  const std::size_t used = std::mbrtowc(&wide, utf8.data(), utf8.size(), &state);
+  if (used == static_cast<std::size_t>(-1) || used == static_cast<std::size_t>(-2)) {
+    return LineEditor::default_width(gbk_character);
+  }
+  const int width = ::wcwidth(wide);
+  return width < 1 ? 1 : (width > 2 ? 2 : width);
+}
+
+std::string executable_path() {
+#ifdef __APPLE__
+  std::uint32_t size = 0;
+  _NSGetExecutablePath(nullptr, &size);
+  std::string raw(size, '\0');
+  if (_NSGetExecutablePath(raw.data(), &size) != 0) return {};
+  char resolved[PATH_MAX];
+  return ::realpath(raw.c_str(), resolved) != nullptr ? std::string(resolved) : std::string(raw.c_str());
+#else
+  for (std::size_t size = 256; size <= 65536; size *= 2) {
+    std::string buffer(size, '\0');
+    const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
+    if (length < 0) return {};
+    if (static_cast<std::size_t>(length) < buffer.size()) return buffer.substr(0, static_cast<std::size_t>(length));
+  }
+  return {};
+#endif
+}
+
+// Control bytes would end the title sequence early or start another one.
+std::string printable_title(const std::string& gbk_title) {
+  std::string title;
+  for (const char c : gbk_title) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte != 0x7f) title += c;
+  }
+  return title;
+}
+
 class PosixPlatform final : public Platform {
  public:
-  void start() override {
-    begin_ = std::chrono::steady_clock::now();
-    if (tcgetattr(STDIN_FILENO, &saved_) == 0) {
-      have_saved_ = true;
-      termios raw = saved_;
-      raw.c_lflag &= ~(ICANON | ECHO);
-      raw.c_iflag &= ~ICRNL;
-      raw.c_cc[VMIN] = 1;
-      raw.c_cc[VTIME] = 0;
-      tcsetattr(STDIN_FILENO, TCSANOW, &raw);
-    }
-  }
-  void restore() override {
-    std::cout << "\x1b[0m\x1b[?25h" << std::flush;
-    if (have_saved_) tcsetattr(STDIN_FILENO, TCSANOW, &saved_);
-  }
+  void start() override;
+  void restore() override;
   void enable_escape_sequences() override {}
-  void untie_streams() override {
-    std::ios::sync_with_stdio(false);
-    std::cin.tie(nullptr);
-  }
-  bool key_waiting() override {
-    pollfd p{STDIN_FILENO, POLLIN, 0};
-    return poll(&p, 1, 0) > 0;
-  }
-  int read_key() override {
-    unsigned char c;
-    return read(STDIN_FILENO, &c, 1) == 1 ? c : kEndOfInput;
-  }
-  void sleep_ms(int ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
-  std::int32_t clock_ms() override {
-    return static_cast<std::int32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                         std::chrono::steady_clock::now() - begin_)
-                                         .count());
-  }
-  void clear_screen() override { std::cout << "\x1b[2J\x1b[H" << std::flush; }
-  void set_title(const std::string& title) override { std::cout << "\x1b]0;" << title << '\a' << std::flush; }
-  std::string program_path() override {
-    char buffer[4096];
-    const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer);
-    return n > 0 ? std::string(buffer, static_cast<size_t>(n)) : std::string();
-  }
+  // start() already stopped the streams' synchronisation with stdio, before it
+  // replaced their buffers; doing it now would replace them again.
+  void untie_streams() override { std::cin.tie(nullptr); }
+  bool key_waiting() override;
+  int read_key() override;
+  void sleep_ms(int milliseconds) override;
+  std::int32_t clock_ms() override;
+  void clear_screen() override;
+  void set_title(const std::string& gbk_title) override;
+  std::string program_path() override;
+
+  // Acts on the signals the handlers noted; may end or stop the process.
+  void handle_signals();
 
  private:
+  void connect_streams();
+  void enter_raw_mode();
+  void give_terminal_back();
+  void take_terminal_again();
+  void suspend();
+  void arm_emergency_restore();
+  void write_now(int fd, std::string_view gbk);
+  KeyReader& keys();
+
   std::chrono::steady_clock::time_point begin_ = std::chrono::steady_clock::now();
-  termios saved_{};
-  bool have_saved_ = false;
+  bool started_ = false;
+  bool restored_ = false;
+  bool handling_signals_ = false;
+  bool utf8_ = false;
+  bool input_is_terminal_ = false;
+  bool output_is_terminal_ = false;
+  bool have_saved_modes_ = false;
+  bool title_pushed_ = false;
+  termios saved_modes_{};
+  std::string title_;
+  CursorTracker cursor_;
+
+  // The streams keep pointing at these until the very end of the process, past
+  // the destruction of every static object, so they are never freed.
+  FdInputSource* input_ = nullptr;
+  KeyReader* keys_ = nullptr;
+  LineEditor* line_editor_ = nullptr;
+  LineInputBuffer* input_buffer_ = nullptr;
+  TerminalOutputBuffer* output_buffer_ = nullptr;
+  TerminalOutputBuffer* error_buffer_ = nullptr;
 };
+
+PosixPlatform& posix_platform() {
+  static PosixPlatform* const instance = new PosixPlatform();
+  return *instance;
+}
+
+void check_signals() { posix_platform().handle_signals(); }
+
+void restore_at_exit() { posix_platform().restore(); }
+
+void PosixPlatform::start() {
+  if (started_) return;
+  started_ = true;
+  begin_ = std::chrono::steady_clock::now();
+  utf8_ = locale_is_utf8();
+  input_is_terminal_ = ::isatty(kInputFd) == 1;
+  output_is_terminal_ = ::isatty(kOutputFd) == 1;
+  // Handlers first: from the moment the modes change, every exit restores them.
+  terminal_signals::install();
+  have_saved_modes_ = input_is_terminal_ && ::tcgetattr(kInputFd, &saved_modes_) == 0;
+  enter_raw_mode();
+  connect_streams();
+  if (output_is_terminal_) {
+    write_all(kOutputFd, kPushTitle);
+    title_pushed_ = true;
+  }
+  arm_emergency_restore();
+  std::atexit(restore_at_exit);
+}
+
+void PosixPlatform::restore() {
+  if (!started_ || restored_) return;
+  std::cout.flush();
+  std::cerr.flush();
+  restored_ = true;
+  terminal_signals::disarm_emergency_restore();
+  give_terminal_back();
+}
+
+bool PosixPlatform::key_waiting() {
+  handle_signals();
+  return keys().key_waiting();
+}
+
+int PosixPlatform::read_key() {
+  handle_signals();
+  return keys().read_key();
+}
+
+void PosixPlatform::sleep_ms(int milliseconds) {
+  handle_signals();
+  pause_for(milliseconds, terminal_signals::wake_fd(), check_signals);
+}
+
+std::int32_t PosixPlatform::clock_ms() {
+  const auto elapsed = std::chrono::steady_clock::now() - begin_;
+  return static_cast<std::int32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
+}
+
+void PosixPlatform::clear_screen() { std::cout << kClearScreen << std::flush; }
+
+void PosixPlatform::set_title(const std::string& gbk_title) {
+  title_ = printable_title(gbk_title);
+  std::cout << "\x1b]0;" << title_ << '\a' << std::flush;
+}
+
+std::string PosixPlatform::program_path() {
+  const std::string path = executable_path();
+  return utf8_ ? utf8_to_gbk(path) : path;
+}
+
+void PosixPlatform::handle_signals() {
+  if (handling_signals_ || !terminal_signals::pending()) return;
+  handling_signals_ = true;
+  const terminal_signals::Noted noted = terminal_signals::take();
+  if (noted.terminate != 0) {
+    restore();
+    terminal_signals::die_by(noted.terminate);
+  }
+  if (noted.stop) {
+    suspend();
+  } else if (noted.resumed && started_ && !restored_) {
+    // Stopped by something else than Ctrl+Z (SIGSTOP): the shell may have
+    // reset the modes meanwhile.
+    enter_raw_mode();
+    if (cursor_.hidden()) write_all(kOutputFd, kHideCursor);
+  }
+  handling_signals_ = false;
+}
+
+void PosixPlatform::connect_streams() {
+  // Stopping the synchronisation replaces the streams' buffers, so it comes first.
+  std::ios::sync_with_stdio(false);
+  output_buffer_ = new TerminalOutputBuffer(
+      [](std::string_view bytes) { write_all(kOutputFd, bytes, check_signals); }, utf8_, &cursor_);
+  error_buffer_ = new TerminalOutputBuffer(
+      [](std::string_view bytes) { write_all(kErrorFd, bytes, check_signals); }, utf8_);
+  std::cout.rdbuf(output_buffer_);
+  std::cerr.rdbuf(error_buffer_);
+  std::clog.rdbuf(error_buffer_);
+
+  KeyReader& reader = keys();
+  if (input_is_terminal_) {
+    // The echo goes to the terminal the keys come from.
+    const int echo_fd = output_is_terminal_ ? kOutputFd : kInputFd;
+    const bool utf8 = utf8_;
+    auto echo = [echo_fd, encoder = std::make_shared<OutputEncoder>(utf8)](std::string_view gbk) {
+      write_all(echo_fd, encoder->encode(gbk), check_signals);
+    };
+    line_editor_ = new LineEditor(reader, echo, utf8 ? LineEditor::Width(utf8_terminal_width) : LineEditor::Width());
+  } else {
+    line_editor_ = new LineEditor(reader);
+  }
+  input_buffer_ = new LineInputBuffer(*line_editor_);
+  std::cin.rdbuf(input_buffer_);
+}
+
+KeyReader& PosixPlatform::keys() {
+  if (keys_ == nullptr) {
+    input_ = new FdInputSource(kInputFd, terminal_signals::wake_fd(), check_signals);
+    keys_ = new KeyReader(*input_, utf8_ ? InputEncoding::kUtf8 : InputEncoding::kGbk);
+  }
+  return *keys_;
+}
+
+void PosixPlatform::enter_raw_mode() {
+  if (!have_saved_modes_) return;
+  termios raw = saved_modes_;
+  // Keys come one by one, unechoed, Enter as 13. ISIG stays, so Ctrl+C,
+  // Ctrl+Z and Ctrl+\ raise their signals as on the console, and so does output
+  // processing, so "\n" still starts a new line. Ctrl+S and Ctrl+Q are keys,
+  // not flow control that would freeze the game's output.
+  raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | IEXTEN);
+  raw.c_iflag &= ~static_cast<tcflag_t>(ICRNL | INLCR | IGNCR | ISTRIP | IXON);
+  raw.c_cc[VMIN] = 1;
+  raw.c_cc[VTIME] = 0;
+  ::tcsetattr(kInputFd, TCSANOW, &raw);
+}
+
+void PosixPlatform::give_terminal_back() {
+  if (output_is_terminal_) {
+    std::string reset = kResetColoursShowCursor;
+    if (title_pushed_) reset += kPopTitle;
+    write_all(kOutputFd, reset);
+  }
+  if (have_saved_modes_) ::tcsetattr(kInputFd, TCSANOW, &saved_modes_);
+}
+
+void PosixPlatform::take_terminal_again() {
+  enter_raw_mode();
+  if (!output_is_terminal_) return;
+  std::string again = kPushTitle;
+  if (!title_.empty()) again += "\x1b]0;" + title_ + '\a';
+  if (cursor_.hidden()) again += kHideCursor;
+  write_now(kOutputFd, again);
+}
+
+void PosixPlatform::suspend() {
+  if (!started_ || restored_) {
+    terminal_signals::stop_until_continued();
+    return;
+  }
+  // What the game wrote so far belongs to the screen it leaves.
+  std::cout.flush();
+  terminal_signals::disarm_emergency_restore();
+  give_terminal_back();
+  terminal_signals::stop_until_continued();
+  take_terminal_again();
+  arm_emergency_restore();
+  // The continue signal that woke us is answered already.
+  terminal_signals::forget_resume();
+}
+
+void PosixPlatform::arm_emergency_restore() {
+  terminal_signals::arm_emergency_restore(kInputFd, have_saved_modes_ ? &saved_modes_ : nullptr,
+                                          output_is_terminal_ ? kOutputFd : -1, title_pushed_);
+}
+
+void PosixPlatform::write_now(int fd, std::string_view gbk) {
+  // Its own encoder: the stream's may hold half a character of a pending flush.
+  OutputEncoder encoder(utf8_);
+  write_all(fd, encoder.encode(gbk));
+}
 
 }  // namespace
 
-Platform& native_platform() {
-  static PosixPlatform instance;
-  return instance;
-}
+Platform& native_platform() { return posix_platform(); }
 
 }  // namespace console

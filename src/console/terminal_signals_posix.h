@@ -1,0 +1,42 @@
+#pragma once
+// Signals around the terminal. The handlers of INT, TERM, HUP, QUIT, TSTP and
+// CONT only note the signal and wake whatever waits; the program acts on it at
+// its next wait or write (handle it there, where stdio and malloc are allowed).
+// The crash signals (SEGV, BUS, FPE, ILL, ABRT) restore the terminal in the
+// handler with async-signal-safe calls only, then go on to the previous
+// handler (a sanitizer's) or the default action.
+
+#include <termios.h>
+
+namespace console::terminal_signals {
+
+// What was noted since the last take().
+struct Noted {
+  int terminate = 0;     // INT, TERM, HUP or QUIT, 0 if none
+  bool stop = false;     // TSTP: Ctrl+Z
+  bool resumed = false;  // CONT: fg, or a continue after any stop
+};
+
+// Installs the handlers and the wake-up pipe; SIGPIPE becomes ignored. A
+// termination signal that was ignored when the program started (nohup) stays
+// ignored.
+void install();
+// The descriptor that becomes readable when a signal is noted; -1 before install().
+int wake_fd();
+bool pending();
+Noted take();
+// Forgets a noted SIGCONT (the one that ended our own stop).
+void forget_resume();
+
+// What the crash handler restores. `saved` is copied; nullptr when the input
+// is no terminal.
+void arm_emergency_restore(int tty_fd, const termios* saved, int out_fd, bool pop_title);
+void disarm_emergency_restore();
+
+// Ends the process by `signal` with its default action, so the exit status
+// tells the signal. Does not return.
+[[noreturn]] void die_by(int signal);
+// Stops the process as Ctrl+Z does without a handler; returns once continued.
+void stop_until_continued();
+
+}  // namespace console::terminal_signals

@@ -4,6 +4,16 @@
 
 #include "world/game.h"
 
+// A world is one pass over the grid in storage order with four generators
+// that all start from the seed: `rd` gives every cell its type, `rd2` every
+// non-empty cell its level, `rd3` every treasure its kind, and `rd4` the
+// treasure amounts and monster statistics, three draws for every empty or
+// monster cell and one for every treasure. Nearly every cell is empty, so the
+// pass is arranged to cost little more than clearing the grid: the three
+// draws an empty cell spends on nothing are taken as one step, and the grid
+// is cleared a row at a time before the few non-empty cells are written into
+// it.
+
 namespace {
 
 using point = game::point;
@@ -31,14 +41,40 @@ cell_type_table cell_types_by_draw() {
   return table;
 }
 
-// The four generators all start from the seed and each serves one purpose,
-// so each advances at its own rate; worlds depend on them staying apart.
+// The three draws of `rd4` that an empty cell spends on nothing, taken as one
+// step. A step is x -> x*mul + add with 64-bit wrap-around, then the low 61
+// bits kept; the mask commutes with the multiplication and the addition, so
+// three steps are x*mul^3 + add*(mul^2 + mul + 1), masked once. One
+// multiplication instead of three dependent ones per cell.
+class three_steps {
+ public:
+  explicit three_steps(const random_64& g)
+      : mul_(cube(static_cast<std::uint64_t>(g.mul))),
+        add_(static_cast<std::uint64_t>(g.add) * (square(static_cast<std::uint64_t>(g.mul)) +
+                                                 static_cast<std::uint64_t>(g.mul) + 1)) {}
+
+  void take(random_64& g) const {
+    g.seed = static_cast<ll>(static_cast<std::uint64_t>(g.seed) * mul_ + add_) & g.mod;
+  }
+
+ private:
+  static std::uint64_t square(std::uint64_t x) { return x * x; }
+  static std::uint64_t cube(std::uint64_t x) { return x * x * x; }
+
+  std::uint64_t mul_;
+  std::uint64_t add_;
+};
+
+// Four generators, not one: each advances at its own rate, and a world
+// depends on them staying apart.
 struct world_generators {
-  explicit world_generators(ll seed) : rd(seed), rd2(seed), rd3(seed), rd4(seed) {}
-  random_64 rd;   // the type of every cell
-  random_64 rd2;  // the level of every non-empty cell
-  random_64 rd3;  // the kind of every treasure
-  random_64 rd4;  // treasure amounts and monster statistics
+  explicit world_generators(ll seed)
+      : rd(seed), rd2(seed), rd3(seed), rd4(seed), draws_of_an_empty_cell(rd4) {}
+  random_64 rd;
+  random_64 rd2;
+  random_64 rd3;
+  random_64 rd4;
+  three_steps draws_of_an_empty_cell;
 };
 
 // A value of a level: its base plus a fresh draw below the base.
@@ -55,23 +91,29 @@ void fill_monster(point& cell, ll base, random_64& rd4) {
   cell.m.defence = strength(base, rd4) / 2;
 }
 
-// Writes the whole cell: bytes its type does not use are zero, whatever the
-// cell held before.
+// Gives a cell the row clear left empty the type drawn for it, and what that
+// type carries.
 void generate_cell(point& cell, const cell_type_table& types, world_generators& g) {
-  std::memset(static_cast<void*>(&cell), 0, sizeof cell);
-  cell.type = types[g.rd() % kTypeDraws];
-  if (cell.type == kEmpty) {
-    // An empty cell spends the three draws a monster would, unused: every
-    // later treasure and monster depends on them.
-    g.rd4();
-    g.rd4();
-    g.rd4();
+  const std::int32_t type = types[g.rd() % kTypeDraws];
+  if (type == kEmpty) {
+    // The draws an empty cell spends on nothing still move every later
+    // treasure and monster.
+    g.draws_of_an_empty_cell.take(g.rd4);
     return;
   }
+  cell.type = type;
   cell.level = static_cast<std::int32_t>(g.rd2() % kLevels);
   const ll base = static_cast<ll>(benchmark[cell.level]);
-  if (cell.type == kTreasure) fill_treasure(cell, base, g);
-  if (cell.type == kMonster) fill_monster(cell, base, g.rd4);
+  if (type == kTreasure) fill_treasure(cell, base, g);
+  if (type == kMonster) fill_monster(cell, base, g.rd4);
+}
+
+// The row is cleared whole first, fillers included, so every byte a cell's
+// type does not use is zero whatever the row held before; a bulk clear is
+// also the fastest way to write memory, and nearly every cell stays empty.
+void generate_row(point* row, const cell_type_table& types, world_generators& g) {
+  std::memset(static_cast<void*>(row), 0, sizeof(point) * game::kWorldSize);
+  for (int j = 0; j < game::kWorldSize; ++j) generate_cell(row[j], types, g);
 }
 
 }  // namespace
@@ -82,7 +124,5 @@ void game::init(ll seed) {
   const cell_type_table types = cell_types_by_draw();
   world_generators generators(seed);
   // Storage order, row by row: the draws are consumed in exactly this order.
-  for (point* row : world) {
-    for (int j = 0; j < kWorldSize; ++j) generate_cell(row[j], types, generators);
-  }
+  for (point* row : world) generate_row(row, types, generators);
 }

@@ -97,6 +97,40 @@ TEST(Generation, WorldOfTheSeedTextAbc) {
   expect_treasure(world.cell(-512, -375), 0, 1, 110);
 }
 
+// Walks the world of `seed` as the plain rules say, drawing as it goes, and
+// compares every cell with the generated one.
+void expect_every_cell_as_drawn_plainly(const game& world, ll seed) {
+  game::random_64 rd(seed), rd2(seed), rd3(seed), rd4(seed);
+  for (int i = 0; i < game::kWorldSize; ++i) {
+    for (int j = 0; j < game::kWorldSize; ++j) {
+      const point& cell = world.world[i][j];
+      const ll type = gailv.lower_bound(rd() % 1000)->second;
+      ASSERT_EQ(cell.type, type) << i << "," << j;
+      if (type == 0) {
+        rd4(), rd4(), rd4();
+        continue;
+      }
+      ASSERT_EQ(cell.level, rd2() % 5) << i << "," << j;
+      const ll base = static_cast<ll>(benchmark[cell.level]);
+      if (type == 1) {
+        const ll kind = rd3() % 3;
+        ASSERT_EQ(cell.b.type, kind);
+        ASSERT_TRUE(cell.b.add == (base + rd4() % base) * typemul[kind] / 2) << i << "," << j;
+      }
+      if (type == 3) {
+        ASSERT_EQ(cell.m.attack, base + rd4() % base) << i << "," << j;
+        ASSERT_EQ(cell.m.hp, (base + rd4() % base) * 10);
+        ASSERT_EQ(cell.m.defence, (base + rd4() % base) / 2);
+      }
+    }
+  }
+}
+
+TEST(Generation, EveryCellIsAsThePlainRulesDrawIt) {
+  expect_every_cell_as_drawn_plainly(world_of_seed(1), 1);
+  expect_every_cell_as_drawn_plainly(world_of_seed(kSeedOfAbc), kSeedOfAbc);
+}
+
 // Every value is base + (draw mod base) of its level, scaled by its kind.
 void expect_values_in_level_ranges(const game& world) {
   for (const point* row : world.world) {

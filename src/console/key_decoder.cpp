@@ -1,6 +1,7 @@
 #include "console/key_decoder.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "console/platform.h"
 #include "console/text_encoding.h"
@@ -111,8 +112,9 @@ std::size_t utf8_length(std::uint8_t lead) {
 KeyPress KeyPress::character(std::string_view bytes) {
   KeyPress key;
   key.kind = Kind::kCharacter;
-  key.size = static_cast<std::uint8_t>(std::min<std::size_t>(bytes.size(), key.codes.size()));
-  std::copy_n(bytes.begin(), key.size, key.codes.begin());
+  const std::size_t size = std::min(bytes.size(), key.codes.size());
+  if (size != 0) std::memcpy(key.codes.data(), bytes.data(), size);
+  key.size = static_cast<std::uint8_t>(size);
   return key;
 }
 

@@ -4,6 +4,7 @@
 #include <langinfo.h>
 #include <limits.h>
 #include <stdlib.h>
+#include <strings.h>
 #include <termios.h>
 #include <unistd.h>
 #include <wchar.h>
@@ -16,6 +17,7 @@
 #include <clocale>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 #include <iostream>
 #include <memory>
 #include <string>

@@ -1,0 +1,266 @@
+// The POSIX platform in a real pseudo-terminal: the modes it sets and gives
+// back, and what becomes of the terminal at signals, Ctrl+Z and crashes. Each
+// case runs the platform in a child process that owns the terminal.
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <iostream>
+#include <string>
+
+#include "console/platform.h"
+
+namespace {
+
+using Body = std::function<int()>;
+constexpr auto kGiveUpAfter = std::chrono::seconds(20);
+
+void say(const std::string& text) {
+  [[maybe_unused]] const ssize_t ignored = ::write(STDOUT_FILENO, text.data(), text.size());
+}
+
+// The child that runs `body` holds the terminal in a process group of its own
+// below a session leader, as a job under a shell does, so that Ctrl+Z really
+// stops it. The leader passes the body's end on as its exit code.
+[[noreturn]] void run_as_job(const char* terminal_name, const Body& body) {
+  ::setsid();
+  const int terminal = ::open(terminal_name, O_RDWR);
+  ::ioctl(terminal, TIOCSCTTY, 0);
+  const pid_t job = ::fork();
+  if (job == 0) {
+    ::setpgid(0, 0);
+    std::signal(SIGTTOU, SIG_IGN);
+    ::tcsetpgrp(terminal, ::getpgrp());
+    std::signal(SIGTTOU, SIG_DFL);
+    for (const int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) ::dup2(terminal, fd);
+    ::close(terminal);
+    say("PID " + std::to_string(::getpid()) + "\n");
+    std::exit(body());
+  }
+  int status = 0;
+  while (::waitpid(job, &status, 0) < 0) {
+  }
+  ::_exit(WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status));
+}
+
+class PlatformInTerminal : public testing::Test {
+ protected:
+  void start(const Body& body) {
+    master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master_, 0);
+    ASSERT_EQ(::grantpt(master_), 0);
+    ASSERT_EQ(::unlockpt(master_), 0);
+    ASSERT_EQ(::tcgetattr(master_, &found_), 0);
+    const std::string name = ::ptsname(master_);
+    std::cout.flush();
+    leader_ = ::fork();
+    ASSERT_GE(leader_, 0);
+    if (leader_ == 0) run_as_job(name.c_str(), body);
+    ASSERT_TRUE(wait_for("\n"));
+    job_ = std::atoi(output_.c_str() + output_.find("PID ") + 4);
+    ASSERT_GT(job_, 0);
+  }
+
+  void TearDown() override {
+    if (leader_ > 0 && exit_code_ < 0) {
+      ::kill(job_, SIGKILL);
+      ::kill(leader_, SIGKILL);
+      ::waitpid(leader_, nullptr, 0);
+    }
+    if (master_ >= 0) ::close(master_);
+  }
+
+  // Reads the job's output until it holds `text` after `from`.
+  bool wait_for(const std::string& text, std::size_t from = 0) {
+    const auto give_up = std::chrono::steady_clock::now() + kGiveUpAfter;
+    while (output_.find(text, from) == std::string::npos) {
+      if (std::chrono::steady_clock::now() > give_up || !drain()) return false;
+    }
+    return true;
+  }
+
+  // Takes what the job wrote within a short while; false once it can write no more.
+  bool drain() {
+    pollfd watched{master_, POLLIN, 0};
+    if (::poll(&watched, 1, 50) <= 0) return true;
+    char chunk[4096];
+    const ssize_t got = ::read(master_, chunk, sizeof chunk);
+    if (got <= 0) return false;
+    output_.append(chunk, static_cast<std::size_t>(got));
+    return true;
+  }
+
+  void type(const std::string& bytes) {
+    ASSERT_EQ(::write(master_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+  }
+
+  // The leader's exit code: the job's own, or 128 + the signal that ended it.
+  int finish() {
+    const auto give_up = std::chrono::steady_clock::now() + kGiveUpAfter;
+    int status = 0;
+    while (::waitpid(leader_, &status, WNOHANG) == 0) {
+      if (std::chrono::steady_clock::now() > give_up) return -1;
+      drain();  // a job blocked on a full terminal would never end
+    }
+    exit_code_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return exit_code_;
+  }
+
+  termios modes() const {
+    termios now{};
+    ::tcgetattr(master_, &now);
+    return now;
+  }
+
+  bool job_stopped() const {
+    std::ifstream stat("/proc/" + std::to_string(job_) + "/stat");
+    std::string pid, name, state;
+    stat >> pid >> name >> state;
+    return state == "T";
+  }
+
+  bool wait_until_stopped() {
+    const auto give_up = std::chrono::steady_clock::now() + kGiveUpAfter;
+    while (!job_stopped()) {
+      if (std::chrono::steady_clock::now() > give_up) return false;
+      ::usleep(10000);
+    }
+    return true;
+  }
+
+  void expect_modes_as_found() const {
+    const termios now = modes();
+    EXPECT_EQ(now.c_lflag, found_.c_lflag);
+    EXPECT_EQ(now.c_iflag, found_.c_iflag);
+    EXPECT_EQ(now.c_oflag, found_.c_oflag);
+  }
+
+  int master_ = -1;
+  pid_t leader_ = -1;
+  pid_t job_ = -1;
+  int exit_code_ = -1;
+  termios found_{};
+  std::string output_;
+};
+
+int wait_for_a_key_with_the_cursor_hidden() {
+  console::Platform& platform = console::native_platform();
+  platform.start();
+  std::cout << "\x1b[?25l" << std::flush;
+  say("READY\n");
+  const int key = platform.read_key();
+  platform.restore();
+  return key == 'q' ? 0 : 10;
+}
+
+TEST_F(PlatformInTerminal, RawKeysWhileRunningAndTheModesAsFoundAfterRestore) {
+  start(wait_for_a_key_with_the_cursor_hidden);
+  ASSERT_TRUE(wait_for("READY"));
+  const termios raw = modes();
+  EXPECT_EQ(raw.c_lflag & (ICANON | ECHO), 0u);
+  EXPECT_NE(raw.c_lflag & ISIG, 0u);
+  EXPECT_EQ(raw.c_iflag & ICRNL, 0u);
+  EXPECT_NE(raw.c_oflag & OPOST, 0u);
+  EXPECT_NE(output_.find("\x1b[22;0t"), std::string::npos);
+  type("q");
+  EXPECT_EQ(finish(), 0);
+  expect_modes_as_found();
+  const std::size_t ready = output_.find("READY");
+  EXPECT_NE(output_.find("\x1b[0m\x1b[?25h\x1b[23;0t", ready), std::string::npos);
+}
+
+TEST_F(PlatformInTerminal, TerminationDuringAKeyWaitRestoresAndEndsByTheSignal) {
+  start(wait_for_a_key_with_the_cursor_hidden);
+  ASSERT_TRUE(wait_for("READY"));
+  const std::size_t ready = output_.find("READY");
+  ::kill(job_, SIGTERM);
+  EXPECT_EQ(finish(), 128 + SIGTERM);
+  expect_modes_as_found();
+  EXPECT_NE(output_.find("\x1b[?25h", ready), std::string::npos);
+}
+
+TEST_F(PlatformInTerminal, InterruptDuringAPauseEndsItAtOnce) {
+  start([] {
+    console::native_platform().start();
+    say("READY\n");
+    console::native_platform().sleep_ms(600000);
+    return 0;
+  });
+  ASSERT_TRUE(wait_for("READY"));
+  ::kill(job_, SIGINT);
+  EXPECT_EQ(finish(), 128 + SIGINT);
+  expect_modes_as_found();
+}
+
+TEST_F(PlatformInTerminal, CtrlZGivesTheTerminalBackAndFgTakesItAgain) {
+  start(wait_for_a_key_with_the_cursor_hidden);
+  ASSERT_TRUE(wait_for("READY"));
+  const std::size_t ready = output_.find("READY");
+  type("\x1a");  // Ctrl+Z, through the terminal as a player would
+  ASSERT_TRUE(wait_until_stopped());
+  ASSERT_TRUE(wait_for("\x1b[23;0t", ready));
+  expect_modes_as_found();
+  EXPECT_NE(output_.find("\x1b[?25h", ready), std::string::npos);
+
+  const std::size_t stopped = output_.size();
+  ::kill(job_, SIGCONT);
+  // Raw again, the title stack pushed again and the cursor hidden again.
+  ASSERT_TRUE(wait_for("\x1b[?25l", stopped));
+  EXPECT_NE(output_.find("\x1b[22;0t", stopped), std::string::npos);
+  EXPECT_EQ(modes().c_lflag & (ICANON | ECHO), 0u);
+  type("q");
+  EXPECT_EQ(finish(), 0);
+  expect_modes_as_found();
+}
+
+TEST_F(PlatformInTerminal, CrashRestoresTheTerminalBeforeTheProcessDies) {
+  start([] {
+    console::native_platform().start();
+    std::cout << "\x1b[?25l" << std::flush;
+    say("READY\n");
+    // An address no one maps, hidden from the compiler and the sanitizers'
+    // null checks, so the processor itself faults.
+    volatile int* nowhere = reinterpret_cast<volatile int*>(std::strtoul("16", nullptr, 10));
+    *nowhere = 1;
+    return 0;
+  });
+  ASSERT_TRUE(wait_for("READY"));
+  const std::size_t ready = output_.find("READY");
+  const int code = finish();
+  // Killed by the signal, or ended by a sanitizer's report.
+  EXPECT_NE(code, 0);
+  EXPECT_NE(code, -1);
+  expect_modes_as_found();
+  EXPECT_NE(output_.find("\x1b[?25h", ready), std::string::npos);
+}
+
+TEST_F(PlatformInTerminal, TypedLineIsEchoedEditedAndHeldAsGbk) {
+  start([] {
+    ::setenv("LC_ALL", "C.UTF-8", 1);
+    console::native_platform().start();
+    say("READY\n");
+    std::string word;
+    std::cin >> word;
+    console::native_platform().restore();
+    return word == "\xb5\xc6" ? 0 : 10;  // 灯 in GBK
+  });
+  ASSERT_TRUE(wait_for("READY"));
+  const std::size_t ready = output_.find("READY");
+  type("\xe9\x9d\x92\x7f\xe7\x81\xaf\r");  // 青, Backspace, 灯, Enter (UTF-8)
+  EXPECT_EQ(finish(), 0);
+  EXPECT_NE(output_.find("\xe9\x9d\x92\b\b  \b\b\xe7\x81\xaf\r\n", ready), std::string::npos);
+}
+
+}  // namespace

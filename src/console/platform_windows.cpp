@@ -1,0 +1,117 @@
+// The platform on the Windows console: the console and C runtime functions the
+// game was written for, called as they are.
+#include <windows.h>
+
+#include <conio.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <iostream>
+#include <string>
+
+#include "console/platform.h"
+
+namespace console {
+namespace {
+
+// GBK: Chinese shows on a console of any language.
+constexpr UINT kGbkCodePage = 936;
+constexpr const char* kResetColoursShowCursor = "\x1b[0m\x1b[?25h";
+
+// The code pages found at start; the console keeps its code pages after the
+// program ends, so they must be given back. 0: nothing to give back.
+UINT found_input_code_page = 0;
+UINT found_output_code_page = 0;
+volatile LONG given_back = 0;
+
+// Safe from the console's control thread too: no streams, only console calls.
+void give_console_back() {
+  if (InterlockedExchange(&given_back, 1) != 0) return;
+  DWORD written = 0;
+  WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), kResetColoursShowCursor,
+            static_cast<DWORD>(std::char_traits<char>::length(kResetColoursShowCursor)), &written, nullptr);
+  if (found_input_code_page != 0) SetConsoleCP(found_input_code_page);
+  if (found_output_code_page != 0) SetConsoleOutputCP(found_output_code_page);
+}
+
+// Ctrl+C, Ctrl+Break and closing the window end the process without running
+// the C runtime's exit handlers; the code pages are given back here first.
+BOOL WINAPI on_console_control(DWORD) {
+  give_console_back();
+  return FALSE;  // the default handler ends the process
+}
+
+class WindowsPlatform final : public Platform {
+ public:
+  void start() override {
+    if (started_) return;
+    started_ = true;
+    start_clock_ = std::clock();
+    found_input_code_page = GetConsoleCP();
+    found_output_code_page = GetConsoleOutputCP();
+    SetConsoleCP(kGbkCodePage);
+    SetConsoleOutputCP(kGbkCodePage);
+    SetConsoleCtrlHandler(on_console_control, TRUE);
+    std::atexit(restore_at_exit);
+  }
+
+  void restore() override {
+    if (!started_) return;
+    std::cout.flush();
+    std::cerr.flush();
+    give_console_back();
+  }
+
+  void enable_escape_sequences() override {
+    HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+    DWORD mode = 0;
+    GetConsoleMode(output, &mode);
+    if ((mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0) return;
+    mode |= ENABLE_VIRTUAL_TERMINAL_PROCESSING;
+    SetConsoleMode(output, mode);
+  }
+
+  void untie_streams() override {
+    std::ios::sync_with_stdio(false);
+    std::cin.tie(nullptr);
+  }
+
+  bool key_waiting() override { return _kbhit() != 0; }
+  int read_key() override { return _getch(); }
+  void sleep_ms(int milliseconds) override { Sleep(static_cast<DWORD>(milliseconds < 0 ? 0 : milliseconds)); }
+
+  // The runtime's clock() counts wall-clock time since the process started.
+  std::int32_t clock_ms() override {
+    const std::clock_t elapsed = std::clock() - start_clock_;
+    return static_cast<std::int32_t>(static_cast<long long>(elapsed) * 1000 / CLOCKS_PER_SEC);
+  }
+
+  void clear_screen() override {
+    std::cout.flush();
+    std::system("cls");
+  }
+
+  void set_title(const std::string& gbk_title) override { SetConsoleTitleA(gbk_title.c_str()); }
+
+  std::string program_path() override {
+    char buffer[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(nullptr, buffer, MAX_PATH);
+    return std::string(buffer, length);
+  }
+
+ private:
+  static void restore_at_exit() { native_platform().restore(); }
+
+  bool started_ = false;
+  std::clock_t start_clock_ = 0;
+};
+
+}  // namespace
+
+Platform& native_platform() {
+  // Never destroyed: the exit handler may still use it after static destructors.
+  static WindowsPlatform* const instance = new WindowsPlatform();
+  return *instance;
+}
+
+}  // namespace console

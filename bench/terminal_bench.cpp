@@ -1,0 +1,63 @@
+// What the terminal layer costs per frame: converting a map frame for a UTF-8
+// terminal (all ASCII, and with the Chinese status lines), and decoding keys.
+
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <string>
+
+#include "console/key_decoder.h"
+#include "console/terminal_output.h"
+#include "console/text_encoding.h"
+
+namespace {
+
+// A frame as the map view writes it: a colour sequence before each of the 441
+// cells, bars and borders around them.
+std::string map_frame() {
+  std::string frame = "\x1b[?25l\x1b[H+------------------------------------------+\n";
+  for (int row = 0; row < 21; ++row) {
+    frame += "\x1b[38;2;192;192;192m|";
+    for (int cell = 0; cell < 21; ++cell) frame += "\x1b[38;2;153;230;77mB?";
+    frame += "\x1b[38;2;192;192;192m|\n";
+  }
+  frame += "+------------------------------------------+\n";
+  return frame;
+}
+
+std::string chinese_status_lines() {
+  return "X:12 Y:-40\n" + console::utf8_to_gbk("修为：") + "3" + console::utf8_to_gbk(" 灵力:") + "12345\n" +
+         console::utf8_to_gbk("攻击力：") + "10" + console::utf8_to_gbk(" 防御力：") + "5" +
+         console::utf8_to_gbk(" 血量：") + "100";
+}
+
+void BM_EncodeAsciiFrame(benchmark::State& state) {
+  const std::string frame = map_frame();
+  console::OutputEncoder encoder(true);
+  for (auto _ : state) benchmark::DoNotOptimize(encoder.encode(frame));
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * frame.size()));
+}
+BENCHMARK(BM_EncodeAsciiFrame);
+
+void BM_EncodeFrameWithChineseStatus(benchmark::State& state) {
+  const std::string frame = map_frame() + chinese_status_lines();
+  console::OutputEncoder encoder(true);
+  for (auto _ : state) benchmark::DoNotOptimize(encoder.encode(frame));
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * frame.size()));
+}
+BENCHMARK(BM_EncodeFrameWithChineseStatus);
+
+void BM_DecodeKeys(benchmark::State& state) {
+  // Arrows, F3, letters, Enter and a UTF-8 character, as typed.
+  const std::string typed = "\x1b[A\x1b[B\x1bOR\x1b[13;2~abc\r\xe9\x9d\x92";
+  console::KeyDecoder decoder(console::InputEncoding::kUtf8);
+  std::int64_t now = 0;
+  for (auto _ : state) {
+    decoder.feed(typed, ++now);
+    while (decoder.has_key()) benchmark::DoNotOptimize(decoder.take_key());
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * typed.size()));
+}
+BENCHMARK(BM_DecodeKeys);
+
+}  // namespace

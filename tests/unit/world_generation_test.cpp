@@ -131,30 +131,32 @@ TEST(Generation, EveryCellIsAsThePlainRulesDrawIt) {
   expect_every_cell_as_drawn_plainly(world_of_seed(kSeedOfAbc), kSeedOfAbc);
 }
 
-// Every value is base + (draw mod base) of its level, scaled by its kind.
+// The attack range of each level; hit points span ten times it, defence half.
+constexpr ll kLowestAttack[] = {10, 40, 320, 10240, 1310720};
+constexpr ll kHighestAttack[] = {19, 79, 639, 20479, 2621439};
+
+bool in_range(int128 value, int level, int128 scale_up, int128 scale_down) {
+  return value >= kLowestAttack[level] * scale_up / scale_down &&
+         value <= kHighestAttack[level] * scale_up / scale_down;
+}
+
 void expect_values_in_level_ranges(const game& world) {
   for (const point* row : world.world) {
     for (int j = 0; j < game::kWorldSize; ++j) {
       const point& cell = row[j];
-      ASSERT_GE(cell.type, 0);
-      ASSERT_LE(cell.type, 3);
+      ASSERT_TRUE(cell.type >= 0 && cell.type <= 3);
       if (cell.type == 0) continue;
-      ASSERT_GE(cell.level, 0);
-      ASSERT_LE(cell.level, 4);
-      const ll base = static_cast<ll>(benchmark[cell.level]);
+      ASSERT_TRUE(cell.level >= 0 && cell.level <= 4);
       if (cell.type == 1) {
-        const ll kind = cell.b.type;
-        ASSERT_GE(kind, 0);
-        ASSERT_LE(kind, 2);
-        const int128 low[] = {base, base * 10, base / 2};
-        const int128 high[] = {2 * base - 1, (2 * base - 1) * 10, (2 * base - 1) / 2};
-        ASSERT_TRUE(cell.b.add >= low[kind] && cell.b.add <= high[kind]);
+        const int128 scale_up[] = {1, 10, 1};
+        const int128 scale_down[] = {1, 1, 2};
+        ASSERT_TRUE(cell.b.type >= 0 && cell.b.type <= 2);
+        ASSERT_TRUE(in_range(cell.b.add, cell.level, scale_up[cell.b.type], scale_down[cell.b.type]));
       }
       if (cell.type == 3) {
-        ASSERT_TRUE(cell.m.attack >= base && cell.m.attack <= 2 * base - 1);
-        ASSERT_TRUE(cell.m.hp >= base * 10 && cell.m.hp <= (2 * base - 1) * 10);
-        ASSERT_EQ(cell.m.hp % 10, 0);
-        ASSERT_TRUE(cell.m.defence >= base / 2 && cell.m.defence <= (2 * base - 1) / 2);
+        ASSERT_TRUE(in_range(cell.m.attack, cell.level, 1, 1));
+        ASSERT_TRUE(in_range(cell.m.hp, cell.level, 10, 1) && cell.m.hp % 10 == 0);
+        ASSERT_TRUE(in_range(cell.m.defence, cell.level, 1, 2));
       }
     }
   }
@@ -165,43 +167,37 @@ TEST(Generation, EveryValueLiesInTheRangeOfItsLevel) {
   expect_values_in_level_ranges(world_of_seed(kSeedOfAbc));
 }
 
-TEST(Generation, FieldsACellDoesNotUseAndFillerBytesAreZero) {
+// The grid's bytes are the cells' save-file images, and bytes that carry
+// nothing are zero, so a saved world depends on its name and seed alone.
+TEST(Generation, CellBytesAreTheirSaveImagesWithUnusedBytesZero) {
   const game& world = world_of_seed(1);
+  // Cell (-512, -457) is image 55 of row 0: type 3, level 1, then attack,
+  // defence and hit points at 56, 64 and 72.
+  const auto* image = reinterpret_cast<const unsigned char*>(world.world[0]) + 80 * 55;
+  const unsigned char type_and_level[] = {3, 0, 0, 0, 1, 0, 0, 0};
+  EXPECT_EQ(std::memcmp(image, type_and_level, 8), 0);
+  ll monster[3] = {};
+  std::memcpy(monster, image + 56, sizeof monster);
+  EXPECT_EQ(monster[0], 71);
+  EXPECT_EQ(monster[1], 28);
+  EXPECT_EQ(monster[2], 740);
+
   const std::array<unsigned char, 80> zero{};
   for (const point* row : world.world) {
     for (int j = 0; j < game::kWorldSize; ++j) {
       const auto* bytes = reinterpret_cast<const unsigned char*>(&row[j]);
+      const int type = row[j].type;
       // Fillers: after `level`, after `b.type`, and the empty record with
-      // the filler after it.
+      // the filler after it; the treasure unless a treasure cell; the
+      // monster unless a monster cell; everything of an empty cell.
       ASSERT_EQ(std::memcmp(bytes + 8, zero.data(), 8), 0);
       ASSERT_EQ(std::memcmp(bytes + 24, zero.data(), 8), 0);
       ASSERT_EQ(std::memcmp(bytes + 48, zero.data(), 8), 0);
-      const int type = row[j].type;
-      if (type == 0) {
-        ASSERT_EQ(std::memcmp(bytes, zero.data(), 80), 0);
-      }
-      if (type != 1) {
-        ASSERT_EQ(std::memcmp(bytes + 16, zero.data(), 32), 0);  // the treasure
-      }
-      if (type != 3) {
-        ASSERT_EQ(std::memcmp(bytes + 56, zero.data(), 24), 0);  // the monster
-      }
+      ASSERT_TRUE(type == 1 || std::memcmp(bytes + 16, zero.data(), 32) == 0);
+      ASSERT_TRUE(type == 3 || std::memcmp(bytes + 56, zero.data(), 24) == 0);
+      ASSERT_TRUE(type != 0 || std::memcmp(bytes, zero.data(), 80) == 0);
     }
   }
-}
-
-TEST(Generation, CellBytesAreTheSaveFileImage) {
-  // Cell (-512, -457) of seed 1 is image 55 of row 0.
-  const auto* image = reinterpret_cast<const unsigned char*>(world_of_seed(1).world[0]) + 80 * 55;
-  const unsigned char type_and_level[] = {3, 0, 0, 0, 1, 0, 0, 0};
-  EXPECT_EQ(std::memcmp(image, type_and_level, 8), 0);
-  ll attack = 0, defence = 0, hp = 0;
-  std::memcpy(&attack, image + 56, 8);
-  std::memcpy(&defence, image + 64, 8);
-  std::memcpy(&hp, image + 72, 8);
-  EXPECT_EQ(attack, 71);
-  EXPECT_EQ(defence, 28);
-  EXPECT_EQ(hp, 740);
 }
 
 // A world's bytes depend on the low 61 bits of its seed alone: not on what

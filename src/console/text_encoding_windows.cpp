@@ -57,21 +57,40 @@ char32_t next_code_point(std::string_view text, std::size_t& at) {
   return value;
 }
 
-std::wstring utf16_of(char32_t code_point) {
-  if (code_point < 0x10000) return std::wstring(1, static_cast<wchar_t>(code_point));
-  const char32_t offset = code_point - 0x10000;
-  return {static_cast<wchar_t>(0xD800 + (offset >> 10)), static_cast<wchar_t>(0xDC00 + (offset & 0x3FF))};
+// Characters beyond the Basic Multilingual Plane follow one another in GB18030's
+// four-byte codes from 0x90308130 on, so they need no table.
+constexpr char32_t kFirstSupplementary = 0x10000;
+constexpr std::uint8_t kFirstSupplementaryLead = 0x90;
+
+std::string gb18030_of_supplementary(char32_t code_point) {
+  std::uint32_t index = code_point - kFirstSupplementary;
+  std::string bytes(4, '\0');
+  bytes[3] = static_cast<char>(0x30 + index % 10);
+  index /= 10;
+  bytes[2] = static_cast<char>(0x81 + index % 126);
+  index /= 126;
+  bytes[1] = static_cast<char>(0x30 + index % 10);
+  bytes[0] = static_cast<char>(kFirstSupplementaryLead + index / 10);
+  return bytes;
+}
+
+char32_t supplementary_of_gb18030(std::string_view bytes) {
+  const auto byte = [&](std::size_t i) { return static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes[i])); };
+  const std::uint32_t index = (((byte(0) - kFirstSupplementaryLead) * 10 + (byte(1) - 0x30)) * 126 + (byte(2) - 0x81)) * 10 +
+                              (byte(3) - 0x30);
+  const char32_t code_point = kFirstSupplementary + index;
+  return code_point <= 0x10FFFF ? code_point : kNoCharacter;
 }
 
 // The character in code page 936, or in GB18030 when 936 has no code for it.
-std::string gbk_of(const std::wstring& character) {
+std::string gbk_of(char32_t code_point) {
+  if (code_point >= kFirstSupplementary) return gb18030_of_supplementary(code_point);
+  const wchar_t wide = static_cast<wchar_t>(code_point);
   char buffer[8];
   BOOL used_default = FALSE;
-  const int size = static_cast<int>(character.size());
-  int written = WideCharToMultiByte(kGbk, WC_NO_BEST_FIT_CHARS, character.data(), size, buffer, sizeof buffer, nullptr,
-                                    &used_default);
+  int written = WideCharToMultiByte(kGbk, WC_NO_BEST_FIT_CHARS, &wide, 1, buffer, sizeof buffer, nullptr, &used_default);
   if (written > 0 && !used_default) return std::string(buffer, static_cast<std::size_t>(written));
-  written = WideCharToMultiByte(kGb18030, 0, character.data(), size, buffer, sizeof buffer, nullptr, nullptr);
+  written = WideCharToMultiByte(kGb18030, 0, &wide, 1, buffer, sizeof buffer, nullptr, nullptr);
   return written > 0 ? std::string(buffer, static_cast<std::size_t>(written)) : std::string("?");
 }
 
@@ -96,6 +115,24 @@ std::size_t gbk_character_length(std::string_view text, std::size_t at) {
   return 1;
 }
 
+// One character (1, 2 or 4 bytes) as UTF-8; '?' when it is none.
+std::string utf8_of_gbk_character(std::string_view character) {
+  if (character.size() == 4 && static_cast<std::uint8_t>(character[0]) >= kFirstSupplementaryLead) {
+    const char32_t code_point = supplementary_of_gb18030(character);
+    if (code_point == kNoCharacter) return "?";
+    const char32_t offset = code_point - kFirstSupplementary;
+    return utf8_of({static_cast<wchar_t>(0xD800 + (offset >> 10)), static_cast<wchar_t>(0xDC00 + (offset & 0x3FF))});
+  }
+  if (character.size() == 1) return "?";
+  wchar_t wide[2];
+  const int size = static_cast<int>(character.size());
+  int converted = character.size() == 2
+                      ? MultiByteToWideChar(kGbk, MB_ERR_INVALID_CHARS, character.data(), size, wide, 2)
+                      : 0;
+  if (converted <= 0) converted = MultiByteToWideChar(kGb18030, MB_ERR_INVALID_CHARS, character.data(), size, wide, 2);
+  return converted > 0 ? utf8_of(std::wstring(wide, static_cast<std::size_t>(converted))) : std::string("?");
+}
+
 }  // namespace
 
 std::string utf8_to_gbk(std::string_view utf8) {
@@ -108,7 +145,7 @@ std::string utf8_to_gbk(std::string_view utf8) {
     } else if (code_point < 0x80) {
       out += static_cast<char>(code_point);
     } else {
-      out += gbk_of(utf16_of(code_point));
+      out += gbk_of(code_point);
     }
   }
   return out;
@@ -123,10 +160,7 @@ std::string gbk_to_utf8(std::string_view gbk) {
       out += gbk[at++];
       continue;
     }
-    wchar_t wide[4];
-    const int converted = MultiByteToWideChar(kGb18030, MB_ERR_INVALID_CHARS, gbk.data() + at,
-                                              static_cast<int>(length), wide, 4);
-    out += converted > 0 ? utf8_of(std::wstring(wide, static_cast<std::size_t>(converted))) : std::string("?");
+    out += utf8_of_gbk_character(gbk.substr(at, length));
     at += length;
   }
   return out;

@@ -37,9 +37,10 @@ class game {
 
   // One cell. Its bytes are exactly the cell's 80-byte image in a save file
   // (little-endian, x86-64), so whole rows can be written and read at once.
-  // Every field is zero unless the cell's type gives it a value, and the
-  // filler between fields is zero too, so a world's bytes depend on its seed
-  // alone.
+  // Construction and generation leave every field the cell's type does not
+  // use, and every filler byte between fields, zero: a new world's bytes
+  // depend on its seed alone. Assigning a whole `point` need not copy the
+  // filler; copy the bytes where they matter.
   struct point {
     struct in {
       ll type = 0;     // treasure kind 0..2

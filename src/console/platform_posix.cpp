@@ -51,6 +51,8 @@ void check_signals();
 
 bool locale_is_utf8() {
   std::setlocale(LC_ALL, "");
+  // Numbers keep the C form whatever the user's locale writes them like.
+  std::setlocale(LC_NUMERIC, "C");
   const char* codeset = nl_langinfo(CODESET);
   return codeset != nullptr && (strcasecmp(codeset, "UTF-8") == 0 || strcasecmp(codeset, "UTF8") == 0);
 }

@@ -40,6 +40,8 @@ struct TerminalCallbacks {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+// How long an ended program's last bytes may take to cross the terminal.
+constexpr Timeout kSettleTime{50};
 
 const VTermScreenCallbacks kScreenCallbacks = {
     nullptr, nullptr, nullptr, TerminalCallbacks::set_property, nullptr, nullptr, nullptr, nullptr,
@@ -230,7 +232,7 @@ bool PtySession::wait_until(const std::function<bool()>& condition, Timeout time
     const bool got_output = pump(Timeout{20});
     check_exit();
     // An ended program writes nothing more: what is on screen stays.
-    if (!got_output && status_.kind != ExitStatus::Kind::kStillRunning && !pump(Timeout{0})) return condition();
+    if (!got_output && status_.kind != ExitStatus::Kind::kStillRunning && !pump(kSettleTime)) return condition();
   }
   return true;
 }
@@ -251,7 +253,9 @@ ExitStatus PtySession::wait_for_exit(Timeout timeout) {
     pump(Timeout{20});
     check_exit();
   }
-  while (pump(Timeout{0})) {
+  // The terminal hands written bytes over to this side a moment later: what
+  // the program wrote just before it ended may not be readable yet.
+  while (pump(kSettleTime)) {
   }
   return status_;
 }

@@ -114,6 +114,11 @@ class PlatformInTerminal : public testing::Test {
       if (std::chrono::steady_clock::now() > give_up) return -1;
       drain();  // a job blocked on a full terminal would never end
     }
+    // What the job wrote just before it ended may still wait in the terminal.
+    std::size_t seen = 0;
+    do {
+      seen = output_.size();
+    } while (drain() && output_.size() != seen);
     exit_code_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return exit_code_;
   }

@@ -7,25 +7,16 @@
 #include "frontend/globals.h"
 #include "frontend/screens.h"
 #include "frontend/texts.h"
+#include "support/drawn_box.h"
 #include "support/scripted_platform.h"
 
 namespace {
 
+using test_support::drawn_box;
 using test_support::kClearMarker;
 using test_support::kKeyWaitMarker;
 using test_support::ScriptedPlatform;
 using test_support::StreamCapture;
-
-// The bytes of a box drawn from row 0: each line, the provisional border
-// under it, and the cursor back on the border's row.
-std::string drawn_box(const frontend::texts::BoxLines& lines) {
-  std::string bytes;
-  for (std::size_t row = 0; row < lines.size(); ++row) {
-    bytes += lines[row] + "\n" + console::kBoxBorder + "\n";
-    bytes += "\x1b[" + std::to_string(row + 2) + ";1H";
-  }
-  return bytes;
-}
 
 class Screens : public ::testing::Test {
  protected:

@@ -49,6 +49,11 @@ bool KeyReader::take_if_ready(int code) {
   return true;
 }
 
+void KeyReader::end_input() {
+  decoder_.finish();
+  ended_ = true;
+}
+
 bool KeyReader::key_ready() const { return next_code_ != 0 || decoder_.has_key(); }
 
 void KeyReader::pull(int timeout_ms) {

@@ -19,7 +19,8 @@ class InputSource {
   virtual ~InputSource() = default;
   // Waits at most `timeout_ms` (negative: as long as it takes; 0: not at all)
   // for input and appends what is there to `bytes`. kEnded means no input will
-  // ever come again (end of file, a hung-up terminal).
+  // ever come again (end of file, a hung-up terminal). A wait may also end
+  // early, as timed out, after a signal was answered.
   virtual Status read(std::string& bytes, int timeout_ms) = 0;
   // A monotonic clock in milliseconds, the one the input's times are taken on.
   virtual std::int64_t now_ms() = 0;
@@ -40,6 +41,9 @@ class KeyReader {
   // Takes the next key if it is already there and is the single code `code`
   // (a "\n" just behind a "\r" that ended a line).
   bool take_if_ready(int code);
+  // No input will come any more (the terminal hung up): what is already
+  // decoded is still read, then every read ends at once.
+  void end_input();
 
  private:
   bool key_ready() const;

@@ -2,6 +2,7 @@
 // line input edited here, output converted to the terminal's encoding, and the
 // terminal given back as found at every kind of exit.
 #include <langinfo.h>
+#include <signal.h>
 #include <limits.h>
 #include <stdlib.h>
 #include <strings.h>
@@ -225,7 +226,11 @@ void PosixPlatform::handle_signals() {
   if (handling_signals_ || !terminal_signals::pending()) return;
   handling_signals_ = true;
   const terminal_signals::Noted noted = terminal_signals::take();
-  if (noted.terminate != 0) {
+  if (noted.terminate == SIGHUP) {
+    // A hang-up is the end of input: the player is gone, and the game ends
+    // from wherever it waits as it would at the end of a piped input.
+    keys().end_input();
+  } else if (noted.terminate != 0) {
     restore();
     terminal_signals::die_by(noted.terminate);
   }

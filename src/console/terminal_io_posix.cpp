@@ -47,8 +47,10 @@ InputSource::Status FdInputSource::read(std::string& bytes, int timeout_ms) {
       return Status::kEnded;
     }
     if (count == 2 && (watched[1].revents & POLLIN) != 0) {
+      // The answer may have changed what the reader waits for (a hang-up
+      // ends the input): let it look again before waiting on.
       answer_wake_up(wake_fd_, on_signal_);
-      continue;
+      return Status::kTimedOut;
     }
     if (ready == 0) return Status::kTimedOut;
     if ((watched[0].revents & POLLNVAL) != 0) return Status::kEnded;

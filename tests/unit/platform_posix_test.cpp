@@ -196,6 +196,22 @@ TEST_F(PlatformInTerminal, TerminationDuringAKeyWaitRestoresAndEndsByTheSignal) 
   EXPECT_NE(output_.find("\x1b[?25h", ready), std::string::npos);
 }
 
+TEST_F(PlatformInTerminal, HangUpDuringAKeyWaitEndsTheInputNotTheProcess) {
+  start([] {
+    console::Platform& platform = console::native_platform();
+    platform.start();
+    say("READY\n");
+    const int first = platform.read_key();
+    const int again = platform.read_key();
+    platform.restore();
+    return first == console::kEndOfInput && again == console::kEndOfInput ? 0 : 10;
+  });
+  ASSERT_TRUE(wait_for("READY"));
+  ::kill(job_, SIGHUP);
+  EXPECT_EQ(finish(), 0);
+  expect_modes_as_found();
+}
+
 TEST_F(PlatformInTerminal, InterruptDuringAPauseEndsItAtOnce) {
   start([] {
     console::native_platform().start();

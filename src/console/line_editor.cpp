@@ -26,9 +26,7 @@ LineEditor::LineEditor(KeyReader& keys, Echo echo, Width width)
 
 int LineEditor::default_width(std::string_view gbk_character) { return gbk_character.size() > 1 ? 2 : 1; }
 
-std::optional<LineEditor::Line> LineEditor::read_line() { return echo_ ? read_typed_line() : read_piped_line(); }
-
-std::optional<LineEditor::Line> LineEditor::read_typed_line() {
+std::optional<LineEditor::Line> LineEditor::read_line() {
   std::string text;
   character_sizes_.clear();
   for (bool first = true;; first = false) {
@@ -38,36 +36,29 @@ std::optional<LineEditor::Line> LineEditor::read_typed_line() {
       return Line{std::move(text), false};
     }
     if (ends_line(*key)) {
-      echo_("\n");
+      if (echo_) echo_("\n");
       end_line_after(*key);
       return Line{std::move(text), true};
     }
-    if (key->is(kBackspace)) {
-      erase_last_character(text);
-    } else if (key->is(kEraseLine) || key->is(kEscape)) {
-      erase_all(text);
-    } else if (printable(*key)) {
-      add_character(text, *key);
-      echo_(key->text());
+    if (echo_) {
+      edit(text, *key);
+    } else if (key->kind == KeyPress::Kind::kCharacter) {
+      // Piped input is taken as it comes: nothing to echo, nothing to edit.
+      text += key->text();
     }
-    // Arrows, function keys and other control codes edit nothing.
   }
 }
 
-std::optional<LineEditor::Line> LineEditor::read_piped_line() {
-  std::string text;
-  for (bool first = true;; first = false) {
-    const std::optional<KeyPress> key = keys_.read_keypress();
-    if (!key) {
-      if (first) return std::nullopt;
-      return Line{std::move(text), false};
-    }
-    if (ends_line(*key)) {
-      end_line_after(*key);
-      return Line{std::move(text), true};
-    }
-    if (key->kind == KeyPress::Kind::kCharacter) text += key->text();
+void LineEditor::edit(std::string& text, const KeyPress& key) {
+  if (key.is(kBackspace)) {
+    erase_last_character(text);
+  } else if (key.is(kEraseLine) || key.is(kEscape)) {
+    erase_all(text);
+  } else if (printable(key)) {
+    add_character(text, key);
+    echo_(key.text());
   }
+  // Arrows, function keys and other control codes edit nothing.
 }
 
 void LineEditor::end_line_after(const KeyPress& key) {

@@ -41,8 +41,8 @@ class LineEditor {
   static int default_width(std::string_view gbk_character);
 
  private:
-  std::optional<Line> read_typed_line();
-  std::optional<Line> read_piped_line();
+  // Applies one typed key to the line being edited, echoing its effect.
+  void edit(std::string& text, const KeyPress& key);
   void end_line_after(const KeyPress& key);
   void add_character(std::string& text, const KeyPress& key);
   void erase_last_character(std::string& text);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "console/int128.h"
+#include "persistence/result.h"
 #include "world/tables.h"
 
 class game {
@@ -105,6 +106,14 @@ class game {
   // Generates every cell from `seed` and records the seed. The player, the
   // name and `tick` are left alone. Does nothing to a game without a world.
   void init(ll seed);
+
+  // Save files: "saves/" + name + ".dat". `save` replaces the file whole or
+  // leaves the old one untouched; `open` reads into a freshly constructed game
+  // and refuses a damaged file, after which the game must not be played.
+  persistence::Result save(std::string savename);
+  persistence::Result open(std::string savename);
+  // (save name, world name) of every save, in the directory's order.
+  std::vector<std::pair<std::string, std::string>> findDatFiles();
 
   int run();
   int run_en();

@@ -15,6 +15,19 @@ bool KeyReader::key_waiting() {
   return key_ready() || ended_;
 }
 
+bool KeyReader::wait_for_key(int timeout_ms) {
+  const std::int64_t deadline = source_.now_ms() + std::max(timeout_ms, 0);
+  for (;;) {
+    if (key_ready() || ended_) return true;
+    const std::int64_t left = deadline - source_.now_ms();
+    if (left <= 0) return false;
+    // A held escape sequence may settle into a key before the time is up.
+    int limit = static_cast<int>(left);
+    if (decoder_.waiting_for_more()) limit = std::min(limit, wait_limit_ms());
+    pull(limit);
+  }
+}
+
 int KeyReader::read_key() {
   for (;;) {
     if (next_code_ != 0) {

@@ -32,6 +32,8 @@ class KeyReader {
 
   // Is a key code waiting? Never blocks; true at end of input.
   bool key_waiting();
+  // Like key_waiting, but waits up to `timeout_ms` for a key to arrive.
+  bool wait_for_key(int timeout_ms);
   // One key code, 0..255: the lead code of a two-code key now, its second code
   // at the next call. kEndOfInput once input has ended, every time.
   int read_key();

@@ -6,6 +6,7 @@
 // (platform_windows.cpp), and tests may install a scripted one.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace console {
@@ -17,6 +18,12 @@ inline constexpr int kEndOfInput = -1;
 // The two lead codes that announce a second code (arrows, function keys).
 inline constexpr int kLeadZero = 0;
 inline constexpr int kLeadExtended = 224;
+
+// The visible size of the terminal window, in character cells.
+struct WindowSize {
+  int rows = 0;
+  int columns = 0;
+};
 
 class Platform {
  public:
@@ -42,6 +49,13 @@ class Platform {
   // One key code, 0..255, without echo (_getch). A two-code key gives its
   // lead code (0 or 224) now and its second code at the next call.
   virtual int read_key() = 0;
+  // Waits at most `timeout_ms` for a key and tells whether one is waiting
+  // (true at end of input too). Lets a frame loop rest between frames instead
+  // of spinning on key_waiting.
+  virtual bool wait_for_key(int timeout_ms) = 0;
+  // The window's size, or nothing when output is not a terminal or the size
+  // is unknown.
+  virtual std::optional<WindowSize> window_size() = 0;
 
   virtual void sleep_ms(int milliseconds) = 0;                  // Sleep
   virtual std::int32_t clock_ms() = 0;                          // clock(): wall-clock ms since start

@@ -6,6 +6,7 @@
 #include <limits.h>
 #include <stdlib.h>
 #include <strings.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 #include <wchar.h>
@@ -110,6 +111,8 @@ class PosixPlatform final : public Platform {
   void untie_streams() override { std::cin.tie(nullptr); }
   bool key_waiting() override;
   int read_key() override;
+  bool wait_for_key(int timeout_ms) override;
+  std::optional<WindowSize> window_size() override;
   void sleep_ms(int milliseconds) override;
   std::int32_t clock_ms() override;
   void clear_screen() override;
@@ -138,6 +141,9 @@ class PosixPlatform final : public Platform {
   bool output_is_terminal_ = false;
   bool have_saved_modes_ = false;
   bool title_pushed_ = false;
+  // A termination signal that was turned into the end of input; the process
+  // still ends by it once the game has wound down.
+  int ending_signal_ = 0;
   termios saved_modes_{};
   std::string title_;
   CursorTracker cursor_;
@@ -188,6 +194,7 @@ void PosixPlatform::restore() {
   restored_ = true;
   terminal_signals::disarm_emergency_restore();
   give_terminal_back();
+  if (ending_signal_ != 0) terminal_signals::die_by(ending_signal_);
 }
 
 bool PosixPlatform::key_waiting() {
@@ -198,6 +205,21 @@ bool PosixPlatform::key_waiting() {
 int PosixPlatform::read_key() {
   handle_signals();
   return keys().read_key();
+}
+
+bool PosixPlatform::wait_for_key(int timeout_ms) {
+  handle_signals();
+  return keys().wait_for_key(timeout_ms);
+}
+
+std::optional<WindowSize> PosixPlatform::window_size() {
+  winsize size{};
+  for (const int fd : {kOutputFd, kInputFd}) {
+    if (::ioctl(fd, TIOCGWINSZ, &size) == 0 && size.ws_row > 0 && size.ws_col > 0) {
+      return WindowSize{size.ws_row, size.ws_col};
+    }
+  }
+  return std::nullopt;
 }
 
 void PosixPlatform::sleep_ms(int milliseconds) {
@@ -226,9 +248,12 @@ void PosixPlatform::handle_signals() {
   if (handling_signals_ || !terminal_signals::pending()) return;
   handling_signals_ = true;
   const terminal_signals::Noted noted = terminal_signals::take();
-  if (noted.terminate == SIGHUP) {
+  if (noted.terminate == SIGHUP || noted.terminate == SIGTERM) {
     // A hang-up is the end of input: the player is gone, and the game ends
-    // from wherever it waits as it would at the end of a piped input.
+    // from wherever it waits as it would at the end of a piped input, saving
+    // a world in play. A polite termination request ends the same way, and
+    // the process then still ends by that signal, as its sender expects.
+    if (noted.terminate == SIGTERM) ending_signal_ = SIGTERM;
     keys().end_input();
   } else if (noted.terminate != 0) {
     restore();

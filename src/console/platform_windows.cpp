@@ -78,6 +78,28 @@ class WindowsPlatform final : public Platform {
 
   bool key_waiting() override { return _kbhit() != 0; }
   int read_key() override { return _getch(); }
+
+  // The console has no way to wait on _kbhit itself: the input handle is
+  // signalled by any console event (mouse, focus, resize), so wait on it and
+  // ask _kbhit again until a key is there or the time is up.
+  bool wait_for_key(int timeout_ms) override {
+    const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(timeout_ms < 0 ? 0 : timeout_ms);
+    HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    for (;;) {
+      if (_kbhit() != 0) return true;
+      const ULONGLONG now = GetTickCount64();
+      if (now >= deadline) return false;
+      const DWORD left = static_cast<DWORD>(deadline - now);
+      // Some events never make a key: sleep a little then instead of spinning.
+      if (WaitForSingleObject(input, left) != WAIT_OBJECT_0 || _kbhit() == 0) Sleep(left < 4 ? left : 4);
+    }
+  }
+
+  std::optional<WindowSize> window_size() override {
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    if (GetConsoleScreenBufferInfo(GetStdHandle(STD_OUTPUT_HANDLE), &info) == 0) return std::nullopt;
+    return WindowSize{info.srWindow.Bottom - info.srWindow.Top + 1, info.srWindow.Right - info.srWindow.Left + 1};
+  }
   void sleep_ms(int milliseconds) override { Sleep(static_cast<DWORD>(milliseconds < 0 ? 0 : milliseconds)); }
 
   // The runtime's clock() counts wall-clock time since the process started.

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <deque>
 #include <iostream>
+#include <optional>
 #include <streambuf>
 #include <string>
 #include <string_view>
@@ -90,6 +91,8 @@ class ScriptedPlatform : public console::Platform {
   bool waited_with_unflushed_output = false;
   std::vector<int> sleeps;
   std::vector<std::string> titles;
+  std::vector<int> key_wait_ms;  // waits that ended without a key
+  std::optional<console::WindowSize> window;  // unknown unless a test sets it
 
   // Each start is a new run: later keys are not typed before its window ends.
   void start() override {
@@ -118,6 +121,15 @@ class ScriptedPlatform : public console::Platform {
     ++reads_after_end;
     return console::kEndOfInput;
   }
+
+  // A scripted key is there at once; without one the wait passes its time.
+  bool wait_for_key(int timeout_ms) override {
+    if (key_waiting()) return true;
+    key_wait_ms.push_back(timeout_ms);
+    now_ms += timeout_ms;
+    return false;
+  }
+  std::optional<console::WindowSize> window_size() override { return window; }
 
   void sleep_ms(int milliseconds) override {
     sleeps.push_back(milliseconds);

@@ -82,3 +82,29 @@ TEST(KeyReader, WholeKeyReadDropsTheRestOfAHalfReadKey) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(KeyReaderWait, RestsUntilAKeyComesOrTheTimeIsUp) {
+  ScriptedInputSource input;
+  input.arrive(30, "a").arrive(200, "\x1b").arrive(400, "b").then_end();
+  KeyReader keys(input, InputEncoding::kGbk);
+  EXPECT_FALSE(keys.wait_for_key(16));
+  EXPECT_EQ(input.now_ms(), 16);
+  EXPECT_TRUE(keys.wait_for_key(100));  // "a" comes at 30
+  EXPECT_EQ(input.now_ms(), 30);
+  EXPECT_TRUE(keys.wait_for_key(100));  // still there: nothing is taken
+  EXPECT_EQ(keys.read_key(), 'a');
+  // A lone Escape is a key only once its sequence time is over.
+  input.set_now(190);
+  EXPECT_FALSE(keys.wait_for_key(30));
+  EXPECT_TRUE(keys.wait_for_key(100));
+  EXPECT_EQ(input.now_ms(), 200 + kTimeout);
+  EXPECT_EQ(keys.read_key(), 27);
+  EXPECT_TRUE(keys.wait_for_key(1000));
+  EXPECT_EQ(keys.read_key(), 'b');
+  EXPECT_TRUE(keys.wait_for_key(1000));  // the end of input does not make it wait
+  EXPECT_EQ(keys.read_key(), console::kEndOfInput);
+}
+
+}  // namespace

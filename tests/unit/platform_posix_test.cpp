@@ -196,6 +196,41 @@ TEST_F(PlatformInTerminal, TerminationDuringAKeyWaitRestoresAndEndsByTheSignal) 
   EXPECT_NE(output_.find("\x1b[?25h", ready), std::string::npos);
 }
 
+TEST_F(PlatformInTerminal, TerminationEndsTheInputFirstSoTheGameCanWindDown) {
+  start([] {
+    console::Platform& platform = console::native_platform();
+    platform.start();
+    say("READY\n");
+    if (platform.read_key() == console::kEndOfInput && platform.wait_for_key(600000)) say("WOUND DOWN\n");
+    platform.restore();
+    return 0;
+  });
+  ASSERT_TRUE(wait_for("READY"));
+  ::kill(job_, SIGTERM);
+  EXPECT_EQ(finish(), 128 + SIGTERM);
+  EXPECT_NE(output_.find("WOUND DOWN"), std::string::npos);
+  expect_modes_as_found();
+}
+
+TEST_F(PlatformInTerminal, TellsTheWindowSize) {
+  start([] {
+    console::Platform& platform = console::native_platform();
+    platform.start();
+    say("READY\n");
+    platform.read_key();
+    const auto size = platform.window_size();
+    say(size ? "SIZE " + std::to_string(size->rows) + "x" + std::to_string(size->columns) + "\n" : "NO SIZE\n");
+    platform.restore();
+    return 0;
+  });
+  ASSERT_TRUE(wait_for("READY"));
+  const winsize size{33, 101, 0, 0};
+  ASSERT_EQ(::ioctl(master_, TIOCSWINSZ, &size), 0);
+  type("q");
+  EXPECT_EQ(finish(), 0);
+  EXPECT_NE(output_.find("SIZE 33x101"), std::string::npos) << output_;
+}
+
 TEST_F(PlatformInTerminal, HangUpDuringAKeyWaitEndsTheInputNotTheProcess) {
   start([] {
     console::Platform& platform = console::native_platform();

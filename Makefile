@@ -3,7 +3,7 @@
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE ?= cmake
 
-.PHONY: run build test test-build sanitize bench windows clean
+.PHONY: run build test test-build sanitize bench windows test-windows clean
 
 run: build
 	./build/release/lanternvale
@@ -18,6 +18,7 @@ test:
 	$(CMAKE) -S . -B build/test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLANTERNVALE_TESTS=ON
 	$(CMAKE) --build build/test -j$(JOBS)
 	cd build/test && ctest --output-on-failure -j$(JOBS)
+	JOBS=$(JOBS) scripts/test-windows.sh --optional
 
 # The same tests under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize:
@@ -37,6 +38,11 @@ windows:
 	scripts/install-deps.sh windows
 	$(CMAKE) -S . -B build/windows -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
 	$(CMAKE) --build build/windows -j$(JOBS) --target lanternvale
+
+# The game and its unit tests built for Windows, the tests run under wine.
+# `make test` does this too when the tools are there or can be installed.
+test-windows:
+	JOBS=$(JOBS) scripts/test-windows.sh
 
 clean:
 	rm -rf build

@@ -1,9 +1,11 @@
 #!/bin/sh
 # Installs from Debian's packages what a make target needs, when it is missing.
-# Usage: scripts/install-deps.sh build|test|bench|windows
+# Usage: scripts/install-deps.sh build|test|bench|windows|windows-test
+# Exit status 3: something is missing and this user cannot install it.
 set -eu
 
 need=""
+apt_options=""
 have_cmd() { command -v "$1" >/dev/null 2>&1; }
 have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'ok installed'; }
 want() { need="$need $1"; }
@@ -25,21 +27,30 @@ case "${1:-build}" in
   windows)
     have_cmd x86_64-w64-mingw32-g++-posix || want g++-mingw-w64-x86-64-posix
     ;;
-  *) echo "usage: $0 build|test|bench|windows" >&2; exit 2 ;;
+  windows-test)
+    have_cmd x86_64-w64-mingw32-g++-posix || want g++-mingw-w64-x86-64-posix
+    # GoogleTest is built for Windows from the sources this package ships.
+    [ -f /usr/src/googletest/CMakeLists.txt ] || want googletest
+    [ -x /usr/lib/wine/wine64 ] || want wine64
+    # Without recommends: wine64 would bring the 32-bit wine and a desktop's
+    # worth of packages that a console program's tests never use.
+    apt_options="--no-install-recommends"
+    ;;
+  *) echo "usage: $0 build|test|bench|windows|windows-test" >&2; exit 2 ;;
 esac
 
 [ -z "$need" ] && exit 0
 
 if ! have_cmd apt-get; then
   echo "Missing:$need. Install them with your system's package manager." >&2
-  exit 1
+  exit 3
 fi
 if [ "$(id -u)" -ne 0 ]; then
-  echo "Missing:$need. Run as root, or: sudo apt-get install -y$need" >&2
-  exit 1
+  echo "Missing:$need. Run as root, or: sudo apt-get install -y${apt_options:+ $apt_options}$need" >&2
+  exit 3
 fi
 echo "Installing:$need"
 export DEBIAN_FRONTEND=noninteractive
 apt-get update -qq
 # shellcheck disable=SC2086
-apt-get install -y -qq $need
+apt-get install -y -qq $apt_options $need

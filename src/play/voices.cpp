@@ -1,0 +1,142 @@
+// The texts of the three playthroughs. The Chinese ones are GBK bytes, the
+// developer's plain ASCII.
+#include <string>
+
+#include "console/text_encoding.h"
+#include "play/voice.h"
+#include "world/tables.h"
+
+namespace play {
+namespace {
+
+std::string number(int value) { return std::to_string(value); }
+
+std::string too_small_zh(console::WindowSize needed, console::WindowSize has) {
+  return GBK("窗口太小：需要") + number(needed.rows) + GBK("行") + number(needed.columns) + GBK("列，现为") +
+         number(has.rows) + GBK("行") + number(has.columns) + GBK("列");
+}
+
+std::string too_small_en(console::WindowSize needed, console::WindowSize has) {
+  return "Window too small: needs " + number(needed.rows) + " rows x " + number(needed.columns) + " columns, has " +
+         number(has.rows) + " x " + number(has.columns);
+}
+
+std::string too_small_dev(console::WindowSize needed, console::WindowSize has) {
+  return "Window " + number(has.rows) + "x" + number(has.columns) + ", needs " + number(needed.rows) + "x" +
+         number(needed.columns);
+}
+
+Voice make_chinese() {
+  Voice v;
+  v.searching = GBK("查找可用存档中...\n");
+  v.list_heading = GBK("查找完毕，存档列表如下：\n");
+  v.world_label = GBK("世界名：");
+  v.location_label = GBK("\n存档位置：");
+  v.no_saves = GBK("没有可用的存档。\n");
+  v.choice_prompt = GBK("输入0创建新存档，输入其它数字打开对应存档（若有）。\n");
+  v.name_prompt = GBK("请输入世界名：（至多32字符，回车确认）\n");
+  v.seed_prompt = GBK("请输入种子：（留空以生成随机种子，回车确认）\n");
+  v.initialising = GBK("初始化中...");
+  v.loading = GBK("加载中...");
+
+  v.status = {"X:", " Y:", GBK("修为："), GBK(" 灵力:"), GBK("攻击力："), GBK(" 防御力："), GBK(" 血量：")};
+
+  v.treasure = GBK("你找到了一个宝物！效果：");
+  v.statistic_names = &bs;
+  v.fight_start = GBK("你遇到了了一个怪物！开始战斗！\n");
+  v.player_blow_prefix = GBK("你对怪物造成了");
+  v.player_blow_suffix = GBK("点伤害！\n");
+  v.monster_blow_prefix = GBK("怪物对你造成了");
+  v.monster_blow_suffix = GBK("点伤害！\n");
+  v.monster_slain = GBK("怪物被你击杀了！");
+  v.player_slain = GBK("你被怪物击杀了！");
+  v.stalemate = GBK("你与怪物谁也伤不了谁，战斗结束！");
+
+  v.not_saved = GBK("世界未能保存：");
+  v.not_opened = GBK("存档无法打开：");
+  v.press_a_key = GBK("（按任意键继续）");
+  v.no_memory = GBK("内存不足，无法创建世界。按任意键返回。");
+  v.window_too_small = too_small_zh;
+  return v;
+}
+
+Voice make_english() {
+  Voice v;
+  v.searching = "Searching for archives...\n";
+  v.list_heading = "Search completed, the archive list is as follows:\n";
+  v.world_label = "The name of the world:";
+  v.location_label = "\nArchive location:";
+  v.no_saves = "There are no available archives.\n";
+  v.choice_prompt =
+      "Enter 0 to create a new archive, and enter other numbers to open the corresponding archive (if "
+      "available).\n";
+  v.name_prompt = "Please enter the world name: (up to 32 characters, press enter to confirm)\n";
+  v.seed_prompt = "Please enter the seed:(Leave blank to generate a random seed and press Enter to confirm)\n";
+  v.initialising = "Initializing...";
+  v.loading = "Loading...";
+
+  v.refuses_moves_onto_monsters = true;
+  v.status = {"X:", " Y:", "Cultivation:", " Spiritual Power:", "Attack Power:", " Defense:", " HP:"};
+
+  v.treasure = "You find a treasure!Effect:";
+  v.statistic_names = &bs_en;
+  v.fight_start = "You meet a monster!Let's start the battle!\n";
+  v.player_blow_prefix = "You have dealt ";
+  v.player_blow_suffix = " damage to the monster!\n";
+  v.monster_blow_prefix = "The monster dealt";
+  v.monster_blow_suffix = " damage to you!\n";
+  v.monster_slain = "You killed the monster!";
+  v.player_slain = "The monster killed you!";
+  v.stalemate = "Neither of you can hurt the other. The battle ends!";
+
+  v.not_saved = "The world was not saved: ";
+  v.not_opened = "The archive could not be opened: ";
+  v.press_a_key = " (press any key)";
+  v.no_memory = "Not enough memory for the world. Press any key to return.";
+  v.window_too_small = too_small_en;
+  return v;
+}
+
+// Terse: bare prompts, no announcements, silent fights, bare numbers.
+Voice make_developer() {
+  Voice v;
+  v.world_label = "World:";
+  v.location_label = "\nLocation:";
+  v.no_saves = "None.\n";
+  v.choice_prompt = "> ";
+  v.name_prompt = "> ";
+  v.seed_prompt = "> ";
+
+  v.bordered_view = false;
+  v.status = {"", " ", "", " ", "", " ", " "};
+
+  v.treasure = "Effect:";
+  v.statistic_names = &bs_en;
+  v.loud_fights = false;
+  v.stalemate = "Stalemate.";
+
+  v.not_saved = "Not saved: ";
+  v.not_opened = "Not opened: ";
+  v.no_memory = "out of memory";
+  v.window_too_small = too_small_dev;
+  return v;
+}
+
+}  // namespace
+
+const Voice& chinese_voice() {
+  static const Voice voice = make_chinese();
+  return voice;
+}
+
+const Voice& english_voice() {
+  static const Voice voice = make_english();
+  return voice;
+}
+
+const Voice& developer_voice() {
+  static const Voice voice = make_developer();
+  return voice;
+}
+
+}  // namespace play

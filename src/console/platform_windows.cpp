@@ -10,6 +10,7 @@
 #include <string>
 
 #include "console/platform.h"
+#include "console/text_encoding.h"
 
 namespace console {
 namespace {
@@ -17,12 +18,23 @@ namespace {
 // GBK: Chinese shows on a console of any language.
 constexpr UINT kGbkCodePage = 936;
 constexpr const char* kResetColoursShowCursor = "\x1b[0m\x1b[?25h";
+// Long-path names ("\\?\...") reach 32767 characters.
+constexpr DWORD kLongestPath = 32768;
 
 // The code pages found at start; the console keeps its code pages after the
 // program ends, so they must be given back. 0: nothing to give back.
 UINT found_input_code_page = 0;
 UINT found_output_code_page = 0;
 volatile LONG given_back = 0;
+
+std::string utf8_of(const std::wstring& text) {
+  if (text.empty()) return {};
+  const int size = static_cast<int>(text.size());
+  const int needed = WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(needed > 0 ? needed : 0), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), size, out.data(), needed, nullptr, nullptr);
+  return out;
+}
 
 // Safe from the console's control thread too: no streams, only console calls.
 void give_console_back() {
@@ -115,10 +127,23 @@ class WindowsPlatform final : public Platform {
 
   void set_title(const std::string& gbk_title) override { SetConsoleTitleA(gbk_title.c_str()); }
 
+  // GetModuleFileNameA would give the path in the system's ANSI code page,
+  // which shows as garbage on a console switched to 936 wherever that page is
+  // not 936 itself: the wide path is converted to GBK instead.
   std::string program_path() override {
-    char buffer[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(nullptr, buffer, MAX_PATH);
-    return std::string(buffer, length);
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+      const DWORD size = static_cast<DWORD>(path.size());
+      const DWORD length = GetModuleFileNameW(nullptr, path.data(), size);
+      if (length == 0) return "";
+      if (length < size) {
+        path.resize(length);
+        return utf8_to_gbk(utf8_of(path));
+      }
+      // Cut to fit: try again with room for the longest path Windows has.
+      if (size >= kLongestPath) return "";
+      path.resize(kLongestPath);
+    }
   }
 
  private:

@@ -1,0 +1,114 @@
+// The Windows console side of the platform, on the console itself. Tests that
+// need a console skip without one (wine gives one only when started from a
+// terminal: scripts/test-windows.sh runs the tests under `script` for that).
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "console/platform.h"
+#include "console/text_encoding.h"
+
+namespace {
+
+HANDLE open_console_output() {
+  return CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                     OPEN_EXISTING, 0, nullptr);
+}
+
+bool have_console() {
+  HANDLE output = open_console_output();
+  if (output == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(output);
+  return true;
+}
+
+#define SKIP_WITHOUT_CONSOLE() \
+  if (!have_console()) GTEST_SKIP() << "no console: run the tests from a terminal"
+
+// The tests' output goes to a log, not the console; while one of these lives,
+// the platform's standard output is the console itself.
+class ConsoleAsStandardOutput {
+ public:
+  ConsoleAsStandardOutput() : console_(open_console_output()), saved_(GetStdHandle(STD_OUTPUT_HANDLE)) {
+    SetStdHandle(STD_OUTPUT_HANDLE, console_);
+  }
+  ~ConsoleAsStandardOutput() {
+    SetStdHandle(STD_OUTPUT_HANDLE, saved_);
+    CloseHandle(console_);
+  }
+  ConsoleAsStandardOutput(const ConsoleAsStandardOutput&) = delete;
+  ConsoleAsStandardOutput& operator=(const ConsoleAsStandardOutput&) = delete;
+
+  DWORD mode() const {
+    DWORD mode = 0;
+    GetConsoleMode(console_, &mode);
+    return mode;
+  }
+  void set_mode(DWORD mode) { SetConsoleMode(console_, mode); }
+
+ private:
+  HANDLE console_;
+  HANDLE saved_;
+};
+
+TEST(WindowsConsole, EscapeProcessingIsAddedToTheModesTheConsoleHad) {
+  SKIP_WITHOUT_CONSOLE();
+  ConsoleAsStandardOutput console;
+  const DWORD found = console.mode();
+  console.set_mode(ENABLE_PROCESSED_OUTPUT | ENABLE_WRAP_AT_EOL_OUTPUT);
+
+  console::native_platform().enable_escape_sequences();
+  EXPECT_EQ(console.mode(), ENABLE_PROCESSED_OUTPUT | ENABLE_WRAP_AT_EOL_OUTPUT | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
+
+  console.set_mode(ENABLE_PROCESSED_OUTPUT);
+  console::native_platform().enable_escape_sequences();
+  EXPECT_EQ(console.mode(), ENABLE_PROCESSED_OUTPUT | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
+  console.set_mode(found);
+}
+
+TEST(WindowsConsole, OutputThatIsNoConsoleIsLeftAsItIs) {
+  // A file or pipe has no console mode: nothing to switch, and nothing breaks.
+  HANDLE saved = GetStdHandle(STD_OUTPUT_HANDLE);
+  SetStdHandle(STD_OUTPUT_HANDLE, INVALID_HANDLE_VALUE);
+  console::native_platform().enable_escape_sequences();
+  SetStdHandle(STD_OUTPUT_HANDLE, saved);
+}
+
+// Runs start() and restore() of the one native platform: once per process.
+TEST(WindowsConsole, CodePagesAreGbkForTheRunAndTheFoundOnesComeBack) {
+  SKIP_WITHOUT_CONSOLE();
+  const UINT found_input = GetConsoleCP();
+  const UINT found_output = GetConsoleOutputCP();
+  ASSERT_TRUE(SetConsoleCP(437));
+  ASSERT_TRUE(SetConsoleOutputCP(850));
+  console::Platform& platform = console::native_platform();
+
+  platform.start();
+  EXPECT_EQ(GetConsoleCP(), 936u);
+  EXPECT_EQ(GetConsoleOutputCP(), 936u);
+
+  // The GBK title shows as Chinese on a console of any language.
+  platform.set_title(GBK("青灯万象录"));
+  wchar_t title[64] = {};
+  GetConsoleTitleW(title, 64);
+  EXPECT_EQ(std::wstring(title), L"\u9752\u706f\u4e07\u8c61\u5f55");
+
+  platform.restore();
+  EXPECT_EQ(GetConsoleCP(), 437u);
+  EXPECT_EQ(GetConsoleOutputCP(), 850u);
+  SetConsoleCP(found_input);
+  SetConsoleOutputCP(found_output);
+}
+
+TEST(WindowsPlatform, ProgramPathIsTheWholePathOfTheRunningExecutable) {
+  const std::string path = console::native_platform().program_path();
+  ASSERT_GT(path.size(), 3u);
+  EXPECT_EQ(path.substr(1, 2), ":\\");
+  const std::string name = "\\unit_tests.exe";
+  ASSERT_GT(path.size(), name.size());
+  EXPECT_EQ(path.substr(path.size() - name.size()), name);
+}
+
+}  // namespace

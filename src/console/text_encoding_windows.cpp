@@ -82,14 +82,16 @@ char32_t supplementary_of_gb18030(std::string_view bytes) {
   return code_point <= 0x10FFFF ? code_point : kNoCharacter;
 }
 
-// The character in code page 936, or in GB18030 when 936 has no code for it.
+// The character in code page 936, or in GB18030 when 936 has no two-byte code
+// for it. 936's one single-byte addition, 0x80 for the euro sign, is no GBK
+// code: GB18030 gives the euro two bytes, as the other builds do.
 std::string gbk_of(char32_t code_point) {
   if (code_point >= kFirstSupplementary) return gb18030_of_supplementary(code_point);
   const wchar_t wide = static_cast<wchar_t>(code_point);
   char buffer[8];
   BOOL used_default = FALSE;
   int written = WideCharToMultiByte(kGbk, WC_NO_BEST_FIT_CHARS, &wide, 1, buffer, sizeof buffer, nullptr, &used_default);
-  if (written > 0 && !used_default) return std::string(buffer, static_cast<std::size_t>(written));
+  if (written == 2 && !used_default) return std::string(buffer, 2);
   written = WideCharToMultiByte(kGb18030, 0, &wide, 1, buffer, sizeof buffer, nullptr, nullptr);
   return written > 0 ? std::string(buffer, static_cast<std::size_t>(written)) : std::string("?");
 }

@@ -1,34 +1,61 @@
+// The three playthroughs, one engine: each hands its voice to it.
 #include <iostream>
 #include <string>
 
+#include "console/escape_output.h"
 #include "console/platform.h"
-#include "console/text_encoding.h"
+#include "play/engine.h"
+#include "play/voice.h"
 #include "world/game.h"
 
-namespace {
+namespace play {
 
-// Without its grid a game cannot be played: say so, wait for a key so the
-// line can be read, and go back to the menu.
-int report_missing_world(const std::string& message) {
-  std::cout << message << '\n' << std::flush;
+void say(std::string_view text) { std::cout << text << std::flush; }
+
+void clear_to_top_left() {
+  console::platform().clear_screen();
+  console::gotoxy(0, 0);
+}
+
+std::string printable(std::string_view text) {
+  std::string shown(text);
+  for (char& c : shown) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7f) c = '?';
+  }
+  return shown;
+}
+
+void tell_and_wait(const std::string& lead_in, const std::string& problem, const Voice& voice) {
+  say(lead_in + printable(problem) + voice.press_a_key + "\n");
   console::platform().read_key();
+}
+
+int end_with_save(game& world, const Voice& voice) {
+  const persistence::Result saved = world.save(world.worldname);
+  if (!saved) {
+    clear_to_top_left();
+    tell_and_wait(voice.not_saved, saved.problem, voice);
+  }
   return 0;
 }
 
-}  // namespace
-
-// The playthroughs arrive later; until then each returns to the menu at once.
-int game::run() {
-  if (!has_world()) return report_missing_world(GBK("内存不足，无法创建世界。按任意键返回。"));
-  return 0;
+int playthrough(game& world, const Voice& voice) {
+  if (!world.has_world()) {
+    // Without its grid a game cannot be played: say so and wait for a key,
+    // so the line can be read before the menu comes back.
+    say(voice.no_memory + "\n");
+    console::platform().read_key();
+    return 0;
+  }
+  if (!choose_world(world, voice)) return 0;
+  return run_frame_loop(world, voice);
 }
 
-int game::run_en() {
-  if (!has_world()) return report_missing_world("Not enough memory for the world. Press any key to return.");
-  return 0;
-}
+}  // namespace play
 
-int game::run_dev() {
-  if (!has_world()) return report_missing_world("out of memory");
-  return 0;
-}
+int game::run() { return play::playthrough(*this, play::chinese_voice()); }
+
+int game::run_en() { return play::playthrough(*this, play::english_voice()); }
+
+int game::run_dev() { return play::playthrough(*this, play::developer_voice()); }

@@ -1,0 +1,52 @@
+#pragma once
+// The one engine of the three playthroughs: choose or create a world, then
+// the frame loop with its encounters, until Escape or death. A voice says how
+// each step is shown.
+
+#include <string>
+#include <string_view>
+
+#include "play/voice.h"
+#include "world/game.h"
+
+namespace play {
+
+// One playthrough on a freshly constructed game. Returns 0 at every end.
+int playthrough(game& world, const Voice& voice);
+
+// The pieces the playthrough is made of, each in its own file.
+
+// Lists the saves, reads the answers and creates or opens the world. False
+// when there is nothing to play: input ended at a prompt, or the save could
+// not be opened.
+bool choose_world(game& world, const Voice& voice);
+
+// Runs frames until Escape, the end of input or death.
+int run_frame_loop(game& world, const Voice& voice);
+
+// How an encounter, or a key, leaves the playthrough.
+enum class Next { kGoOn, kLeave, kDied };
+
+// The treasure on the player's cell: told, taken, and a key awaited. kLeave
+// when input ended at that wait.
+Next pick_up_treasure(game& world, const Voice& voice);
+
+// The fight on the player's cell. A stalemate leaves the monster alive and
+// is told in one line; the caller keeps it from starting again at once.
+enum class FightEnd { kWon, kStalemate, kDied };
+FightEnd fight_monster(game& world, const Voice& voice);
+
+// Escape: the world is saved under its name, and if that fails the player
+// is told why before the playthrough ends. Returns the playthrough's 0.
+int end_with_save(game& world, const Voice& voice);
+
+// Shared output steps.
+void say(std::string_view text);  // written and flushed at once
+void clear_to_top_left();
+// `text` with every control byte shown as '?', so a name or a message read
+// from a file cannot move the cursor or send the terminal a command.
+std::string printable(std::string_view text);
+// One line about a failed save or load; waits for a key.
+void tell_and_wait(const std::string& lead_in, const std::string& problem, const Voice& voice);
+
+}  // namespace play

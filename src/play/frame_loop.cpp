@@ -1,0 +1,146 @@
+// The frame loop: the map around the player, the encounters on the player's
+// cell, at most one key, and the status lines, frame after frame.
+#include <iostream>
+#include <optional>
+#include <string>
+
+#include "console/platform.h"
+#include "play/engine.h"
+#include "play/frame.h"
+#include "play/rules.h"
+
+namespace play {
+namespace {
+
+constexpr int kEscape = 27;
+constexpr int kUpArrow = 72;
+constexpr int kDownArrow = 80;
+constexpr int kLeftArrow = 75;
+constexpr int kRightArrow = 77;
+constexpr int kF3 = 61;
+// About one frame of a 60 Hz screen: a key is answered within it, and an idle
+// map costs next to no processor time.
+constexpr int kFrameWaitMs = 16;
+
+constexpr int kTreasureCell = 1;
+constexpr int kMonsterCell = 3;
+
+struct Position {
+  int x = 0;
+  int y = 0;
+  bool operator==(const Position&) const = default;
+};
+
+void write(const std::string& bytes) {
+  if (bytes.empty()) return;
+  std::cout << bytes << std::flush;
+}
+
+class FrameLoop {
+ public:
+  FrameLoop(game& world, const Voice& voice) : world_(world), voice_(voice) {}
+
+  int run() {
+    console::Platform& platform = console::platform();
+    for (;;) {
+      std::string frame = begin_frame();
+      const Next encounter = meet_what_is_here(frame);
+      if (encounter == Next::kDied) return 0;
+      if (encounter == Next::kLeave) return end_with_save(world_, voice_);
+      const bool key_was_waiting = platform.key_waiting();
+      if (key_was_waiting && handle_key() == Next::kLeave) {
+        write(frame);
+        return end_with_save(world_, voice_);
+      }
+      if (view_fits_) frame += compose_status(world_.localplayer, voice_, f3_);
+      write(frame);
+      if (!key_was_waiting) platform.wait_for_key(kFrameWaitMs);
+    }
+  }
+
+ private:
+  Position position() const { return Position{world_.localplayer.x, world_.localplayer.y}; }
+
+  // The view, or in a window too small for it the line that says so. The
+  // screen is cleared when one gives way to the other, so nothing of the
+  // one before stays; the first view is drawn over the prompts.
+  std::string begin_frame() {
+    const std::optional<console::WindowSize> size = console::platform().window_size();
+    const console::WindowSize needed = view_size_needed(voice_);
+    const bool fits = !size || (size->rows >= needed.rows && size->columns >= needed.columns);
+    std::string frame;
+    if (fits != view_fits_) frame += kEraseScreen;
+    view_fits_ = fits;
+    frame += fits ? compose_view(world_, voice_) : compose_too_small(voice_, *size);
+    return frame;
+  }
+
+  // The treasure first, then the fight. Their messages follow the frame
+  // drawn so far, which is written before them.
+  Next meet_what_is_here(std::string& frame) {
+    const Position here = position();
+    if (stalemate_at_ && *stalemate_at_ != here) stalemate_at_.reset();
+    if (!in_world(here.x, here.y)) return Next::kGoOn;
+    const int type = world_.cell(here.x, here.y).type;
+    const bool fight_here = type == kMonsterCell && stalemate_at_ != here;
+    if (type != kTreasureCell && !fight_here) return Next::kGoOn;
+    write(frame);
+    frame.clear();
+    if (type == kTreasureCell) return pick_up_treasure(world_, voice_);
+    switch (fight_monster(world_, voice_)) {
+      case FightEnd::kDied:
+        return Next::kDied;
+      case FightEnd::kStalemate:
+        // The monster stays; it is fought again once the player comes back.
+        stalemate_at_ = here;
+        break;
+      case FightEnd::kWon:
+        break;
+    }
+    return Next::kGoOn;
+  }
+
+  // One key, or a lead code and its second code.
+  Next handle_key() {
+    console::Platform& platform = console::platform();
+    const int key = platform.read_key();
+    if (key == console::kEndOfInput || key == kEscape) return Next::kLeave;
+    if (key != console::kLeadZero && key != console::kLeadExtended) return Next::kGoOn;
+    const int second = platform.read_key();
+    if (second == console::kEndOfInput) return Next::kLeave;
+    const bool refuse = voice_.refuses_moves_onto_monsters;
+    switch (second) {
+      case kUpArrow:
+        move_player(world_, Direction::kUp, refuse);
+        break;
+      case kDownArrow:
+        move_player(world_, Direction::kDown, refuse);
+        break;
+      case kLeftArrow:
+        move_player(world_, Direction::kLeft, refuse);
+        break;
+      case kRightArrow:
+        move_player(world_, Direction::kRight, refuse);
+        break;
+      case kF3:
+        f3_ = !f3_;
+        break;
+      default:
+        break;
+    }
+    return Next::kGoOn;
+  }
+
+  game& world_;
+  const Voice& voice_;
+  bool f3_ = false;
+  bool view_fits_ = true;
+  // The cell of a fight that nobody could win, while the player stays on it.
+  std::optional<Position> stalemate_at_;
+};
+
+}  // namespace
+
+int run_frame_loop(game& world, const Voice& voice) { return FrameLoop(world, voice).run(); }
+
+}  // namespace play

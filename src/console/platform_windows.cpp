@@ -4,12 +4,15 @@
 
 #include <conio.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <iostream>
 #include <string>
+#include <string_view>
 
 #include "console/platform.h"
+#include "console/terminal_output.h"
 #include "console/text_encoding.h"
 
 namespace console {
@@ -36,12 +39,41 @@ std::string utf8_of(const std::wstring& text) {
   return out;
 }
 
+// Older consoles refuse a single write much beyond 64 KiB; a frame is far less.
+constexpr std::size_t kLargestWrite = 32 * 1024;
+
+bool is_console(HANDLE handle) {
+  DWORD mode = 0;
+  return GetConsoleMode(handle, &mode) != 0;
+}
+
+// Errors are ignored: there is nowhere left to report them.
+void write_all(HANDLE handle, std::string_view bytes) {
+  while (!bytes.empty()) {
+    DWORD written = 0;
+    const auto piece = static_cast<DWORD>(std::min(bytes.size(), kLargestWrite));
+    if (WriteFile(handle, bytes.data(), piece, &written, nullptr) == 0 || written == 0) return;
+    bytes.remove_prefix(written);
+  }
+}
+
+// What one flush of std::cout hands over: in one write, so the console shows a
+// frame whole, with the line ends of a text-mode stream ("\r\n").
+void write_standard_output(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size() + bytes.size() / 8);
+  for (const char c : bytes) {
+    if (c == '\n') out += '\r';
+    out += c;
+  }
+  write_all(GetStdHandle(STD_OUTPUT_HANDLE), out);
+}
+
 // Safe from the console's control thread too: no streams, only console calls.
 void give_console_back() {
   if (InterlockedExchange(&given_back, 1) != 0) return;
-  DWORD written = 0;
-  WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), kResetColoursShowCursor,
-            static_cast<DWORD>(std::char_traits<char>::length(kResetColoursShowCursor)), &written, nullptr);
+  HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+  if (is_console(output)) write_all(output, kResetColoursShowCursor);
   if (found_input_code_page != 0) SetConsoleCP(found_input_code_page);
   if (found_output_code_page != 0) SetConsoleOutputCP(found_output_code_page);
 }
@@ -65,6 +97,7 @@ class WindowsPlatform final : public Platform {
     SetConsoleOutputCP(kGbkCodePage);
     SetConsoleCtrlHandler(on_console_control, TRUE);
     std::atexit(restore_at_exit);
+    connect_output();
   }
 
   void restore() override {
@@ -83,10 +116,9 @@ class WindowsPlatform final : public Platform {
     SetConsoleMode(output, mode);
   }
 
-  void untie_streams() override {
-    std::ios::sync_with_stdio(false);
-    std::cin.tie(nullptr);
-  }
+  // start() already stopped the streams' synchronisation with stdio, before it
+  // replaced the output's buffer; doing it now would replace it again.
+  void untie_streams() override { std::cin.tie(nullptr); }
 
   bool key_waiting() override { return _kbhit() != 0; }
   int read_key() override { return _getch(); }
@@ -148,6 +180,15 @@ class WindowsPlatform final : public Platform {
 
  private:
   static void restore_at_exit() { native_platform().restore(); }
+
+  // The C runtime's stream would hand a frame to the console in 512-byte
+  // pieces, each drawn at once: the map would flicker as it is redrawn. The
+  // buffer is never freed: the streams flush it once more at exit.
+  static void connect_output() {
+    // Stopping the synchronisation replaces the streams' buffers, so it comes first.
+    std::ios::sync_with_stdio(false);
+    std::cout.rdbuf(new TerminalOutputBuffer(write_standard_output, false));
+  }
 
   bool started_ = false;
   std::clock_t start_clock_ = 0;

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iostream>
 #include <string>
 
 #include "console/platform.h"
@@ -76,16 +77,33 @@ TEST(WindowsConsole, OutputThatIsNoConsoleIsLeftAsItIs) {
   SetStdHandle(STD_OUTPUT_HANDLE, saved);
 }
 
-// Runs start() and restore() of the one native platform: once per process.
+// The console's code pages before the tests changed them.
+struct CodePages {
+  UINT input = 0;
+  UINT output = 0;
+};
+
+CodePages code_pages_before_start;
+
+// start() of the one native platform does its work once per process: every
+// test that needs it shares that one start, made on known code pages.
+console::Platform& started_platform() {
+  static const bool started = [] {
+    code_pages_before_start = {GetConsoleCP(), GetConsoleOutputCP()};
+    if (have_console()) {
+      SetConsoleCP(437);
+      SetConsoleOutputCP(850);
+    }
+    console::native_platform().start();
+    return true;
+  }();
+  (void)started;
+  return console::native_platform();
+}
+
 TEST(WindowsConsole, CodePagesAreGbkForTheRunAndTheFoundOnesComeBack) {
   SKIP_WITHOUT_CONSOLE();
-  const UINT found_input = GetConsoleCP();
-  const UINT found_output = GetConsoleOutputCP();
-  ASSERT_TRUE(SetConsoleCP(437));
-  ASSERT_TRUE(SetConsoleOutputCP(850));
-  console::Platform& platform = console::native_platform();
-
-  platform.start();
+  console::Platform& platform = started_platform();
   EXPECT_EQ(GetConsoleCP(), 936u);
   EXPECT_EQ(GetConsoleOutputCP(), 936u);
 
@@ -98,8 +116,56 @@ TEST(WindowsConsole, CodePagesAreGbkForTheRunAndTheFoundOnesComeBack) {
   platform.restore();
   EXPECT_EQ(GetConsoleCP(), 437u);
   EXPECT_EQ(GetConsoleOutputCP(), 850u);
-  SetConsoleCP(found_input);
-  SetConsoleOutputCP(found_output);
+  SetConsoleCP(code_pages_before_start.input);
+  SetConsoleOutputCP(code_pages_before_start.output);
+}
+
+// While one of these lives, the standard output is a pipe the test reads.
+class PipeAsStandardOutput {
+ public:
+  PipeAsStandardOutput() : saved_(GetStdHandle(STD_OUTPUT_HANDLE)) {
+    // Roomy enough that no write waits for the reader.
+    CreatePipe(&read_end_, &write_end_, nullptr, 1 << 20);
+    SetStdHandle(STD_OUTPUT_HANDLE, write_end_);
+  }
+  ~PipeAsStandardOutput() {
+    SetStdHandle(STD_OUTPUT_HANDLE, saved_);
+    CloseHandle(read_end_);
+    CloseHandle(write_end_);
+  }
+  PipeAsStandardOutput(const PipeAsStandardOutput&) = delete;
+  PipeAsStandardOutput& operator=(const PipeAsStandardOutput&) = delete;
+
+  std::string take() {
+    DWORD available = 0;
+    PeekNamedPipe(read_end_, nullptr, 0, nullptr, &available, nullptr);
+    std::string bytes(available, '\0');
+    DWORD got = 0;
+    if (available > 0) ReadFile(read_end_, bytes.data(), available, &got, nullptr);
+    bytes.resize(got);
+    return bytes;
+  }
+
+ private:
+  HANDLE saved_;
+  HANDLE read_end_ = nullptr;
+  HANDLE write_end_ = nullptr;
+};
+
+TEST(WindowsStandardOutput, EachFlushGoesOutWholeWithTextModeLineEnds) {
+  started_platform();
+  PipeAsStandardOutput output;
+  std::cout << "\x1b[1;1H" << GBK("青灯") << "\n";
+  EXPECT_EQ(output.take(), "") << "nothing before the flush";
+  std::cout << "x\n" << std::flush;
+  EXPECT_EQ(output.take(), "\x1b[1;1H" + GBK("青灯") + "\r\nx\r\n");
+
+  // A frame far beyond the C runtime's buffer still waits for its flush.
+  const std::string row = std::string(40, '#') + "\n";
+  for (int i = 0; i < 500; ++i) std::cout << row;
+  EXPECT_EQ(output.take(), "");
+  std::cout.flush();
+  EXPECT_EQ(output.take().size(), 500 * (row.size() + 1));
 }
 
 TEST(WindowsPlatform, ProgramPathIsTheWholePathOfTheRunningExecutable) {

@@ -69,14 +69,6 @@ TEST(WindowsConsole, EscapeProcessingIsAddedToTheModesTheConsoleHad) {
   console.set_mode(found);
 }
 
-TEST(WindowsConsole, OutputThatIsNoConsoleIsLeftAsItIs) {
-  // A file or pipe has no console mode: nothing to switch, and nothing breaks.
-  HANDLE saved = GetStdHandle(STD_OUTPUT_HANDLE);
-  SetStdHandle(STD_OUTPUT_HANDLE, INVALID_HANDLE_VALUE);
-  console::native_platform().enable_escape_sequences();
-  SetStdHandle(STD_OUTPUT_HANDLE, saved);
-}
-
 // The console's code pages before the tests changed them.
 struct CodePages {
   UINT input = 0;

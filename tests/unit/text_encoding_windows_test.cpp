@@ -25,9 +25,4 @@ TEST(WindowsTextEncoding, CharactersOfTheBasicPlaneOutsideGbkTakeFourBytes) {
   EXPECT_EQ(console::gbk_to_utf8(gb18030), text);
 }
 
-TEST(WindowsTextEncoding, SingleByte0x80IsNoCharacter) {
-  // Code page 936 reads it as the euro sign; GBK and GB18030 do not.
-  EXPECT_EQ(console::gbk_to_utf8("a\x80" "b"), "a?b");
-}
-
 }  // namespace

@@ -1,0 +1,161 @@
+// Files on Windows: names reach the system as UTF-16 (from UTF-8), so a
+// Chinese world name is the same characters on disk whatever the code page.
+#include <windows.h>
+
+#include <fcntl.h>
+#include <io.h>
+#include <process.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <string>
+#include <system_error>
+#include <utility>
+
+#include "console/files.h"
+
+namespace console {
+namespace {
+
+// The C runtime's words are English whatever the language of Windows.
+bool fail(std::string& why) {
+  why = std::strerror(errno);
+  return false;
+}
+
+// Windows' own messages come in the language of the system, and the line they
+// end up in must be ASCII: the common ones are named, the rest numbered.
+std::string words_of_windows_error(DWORD error) {
+  switch (error) {
+    case ERROR_ACCESS_DENIED: return "Access is denied";
+    case ERROR_SHARING_VIOLATION: return "The file is in use by another program";
+    case ERROR_DISK_FULL: return "No space left on device";
+    case ERROR_PATH_NOT_FOUND: return "No such file or directory";
+    default: return "Windows error " + std::to_string(error);
+  }
+}
+
+}  // namespace
+
+bool file_names_follow_windows_rules() { return true; }
+
+bool file_names_are_utf8() { return true; }
+
+std::optional<std::filesystem::path> path_of_name(std::string_view name) {
+  try {
+    return std::filesystem::path(std::u8string(reinterpret_cast<const char8_t*>(name.data()), name.size()));
+  } catch (const std::exception&) {
+    return std::nullopt;
+  }
+}
+
+std::optional<std::string> name_of_path(const std::filesystem::path& file_name) {
+  try {
+    const std::u8string name = file_name.u8string();
+    return std::string(name.begin(), name.end());
+  } catch (const std::exception&) {
+    return std::nullopt;
+  }
+}
+
+int process_id() { return _getpid(); }
+
+std::optional<File> File::open_for_reading(const std::filesystem::path& path, std::string& why) {
+  const int descriptor = _wopen(path.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
+  if (descriptor < 0) {
+    fail(why);
+    return std::nullopt;
+  }
+  return File(descriptor);
+}
+
+std::optional<File> File::create_new(const std::filesystem::path& path, std::string& why) {
+  const int descriptor =
+      _wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
+  if (descriptor < 0) {
+    fail(why);
+    return std::nullopt;
+  }
+  return File(descriptor);
+}
+
+File::File(File&& other) noexcept : descriptor_(std::exchange(other.descriptor_, -1)) {}
+
+File& File::operator=(File&& other) noexcept {
+  if (this != &other) {
+    if (descriptor_ >= 0) _close(descriptor_);
+    descriptor_ = std::exchange(other.descriptor_, -1);
+  }
+  return *this;
+}
+
+File::~File() {
+  if (descriptor_ >= 0) _close(descriptor_);
+}
+
+std::optional<std::uint64_t> File::size(std::string& why) {
+  const __int64 length = _filelengthi64(descriptor_);
+  if (length < 0) {
+    fail(why);
+    return std::nullopt;
+  }
+  return static_cast<std::uint64_t>(length);
+}
+
+bool File::read(void* into, std::size_t size, std::size_t& got, std::string& why) {
+  got = 0;
+  auto* bytes = static_cast<char*>(into);
+  while (got < size) {
+    const auto piece = static_cast<unsigned>(std::min<std::size_t>(size - got, INT_MAX));
+    const int result = _read(descriptor_, bytes + got, piece);
+    if (result < 0) return fail(why);
+    if (result == 0) break;
+    got += static_cast<std::size_t>(result);
+  }
+  return true;
+}
+
+bool File::write(const void* bytes, std::size_t size, std::string& why) {
+  const auto* next = static_cast<const char*>(bytes);
+  while (size > 0) {
+    const auto piece = static_cast<unsigned>(std::min<std::size_t>(size, INT_MAX));
+    const int result = _write(descriptor_, next, piece);
+    if (result < 0) return fail(why);
+    if (result == 0) {
+      why = "No space left on device";
+      return false;
+    }
+    next += result;
+    size -= static_cast<std::size_t>(result);
+  }
+  return true;
+}
+
+// _commit is FlushFileBuffers on the file's handle.
+bool File::sync(std::string& why) { return _commit(descriptor_) == 0 || fail(why); }
+
+bool File::close(std::string& why) {
+  const int descriptor = std::exchange(descriptor_, -1);
+  return _close(descriptor) == 0 || fail(why);
+}
+
+bool create_directories(const std::filesystem::path& directory, std::string& why) {
+  std::error_code error;
+  std::filesystem::create_directories(directory, error);
+  // The portable condition's words come from the C runtime, in English.
+  if (error) why = error.default_error_condition().message();
+  return !error;
+}
+
+bool replace_file(const std::filesystem::path& source, const std::filesystem::path& target, std::string& why) {
+  if (MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+  why = words_of_windows_error(GetLastError());
+  return false;
+}
+
+bool sync_directory(const std::filesystem::path&, std::string&) { return true; }
+
+}  // namespace console

@@ -1,0 +1,41 @@
+#pragma once
+// How a save's name (GBK bytes, as the player typed the world's name) becomes
+// the name of its file in saves/ and back.
+//
+// A name is kept as it is, converted to UTF-8 where names on disk are UTF-8,
+// except for what a file name cannot hold: each such byte becomes "%" and two
+// upper-case hex digits. Those are "/" and NUL everywhere; under Windows' rules
+// also "\", ":", "*", "?", "<", ">", "|", '"' and the control characters, and
+// the first letter of a device name (CON, NUL, COM1, ...). A GBK name that is
+// no clean text keeps its bytes from 0x80 up as "%XY" where disk names are
+// UTF-8. A "%" of the name is written "%25" only where it would otherwise read
+// as one of these escapes, so "100%" stays "100%". Two different names never
+// share a file, and the same name always gives the same file.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace persistence {
+
+struct FileNaming {
+  bool windows_rules = false;  // the characters and device names Windows refuses
+  bool utf8 = false;           // names on disk are UTF-8 text, not raw bytes
+};
+
+// The naming of the running system (and, on POSIX, of its locale now).
+FileNaming running_file_naming();
+
+// The file stem (file name without ".dat") that holds the save `save_name`.
+std::string stem_on_disk(std::string_view save_name, FileNaming naming);
+
+// The save name whose stem on disk is `stem`, or nothing when no name maps to
+// it (a file named by hand with something that reads as an escape).
+std::optional<std::string> save_name_of_stem(std::string_view stem, FileNaming naming);
+
+// The stem of a save file's name: "a.dat" gives "a". Nothing when the name's
+// extension is not exactly ".dat"; the extension starts at the last dot, and a
+// dot that starts the name starts no extension (".dat" is no save).
+std::optional<std::string_view> stem_of_save_file(std::string_view file_name);
+
+}  // namespace persistence

@@ -1,0 +1,89 @@
+#pragma once
+// A world's save file: its layout, the writer and the loader. Both talk to the
+// file system through a seam (SaveSteps, ByteSource) so that tests can make
+// any step fail and the fuzzer can feed the loader without a file.
+//
+// Layout, L the name's length and n the number of treasures:
+//   name (L bytes), LF, seed (int64), the 1024 x 1024 cell images (80 bytes
+//   each, row 0 first), x, y, tick (int32 each), lingli, atk, hp, defence
+//   (128-bit each), n (uint64), then n treasures of kind (int64) and amount
+//   (128-bit). All little-endian; L + 83,886,173 + 24n bytes in all.
+
+#include <cstddef>
+#include <cstdint>
+#include <exception>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "console/files.h"
+#include "persistence/result.h"
+#include "world/game.h"
+
+namespace persistence {
+
+inline constexpr std::uint64_t kCellImageBytes = sizeof(game::point);
+inline constexpr std::uint64_t kRowBytes = kCellImageBytes * game::kWorldSize;
+inline constexpr std::uint64_t kCellBlockBytes = kRowBytes * game::kWorldSize;
+inline constexpr std::uint64_t kSeedBytes = 8;
+// x, y and tick; lingli, atk, hp and defence; the treasure count.
+inline constexpr std::uint64_t kTrailerBytes = 3 * 4 + 4 * 16 + 8;
+inline constexpr std::uint64_t kTreasureBytes = 8 + 16;
+// Everything but the name and the treasures: the line end, the seed, the cells
+// and the trailer.
+inline constexpr std::uint64_t kFixedBytes = 1 + kSeedBytes + kCellBlockBytes + kTrailerBytes;
+static_assert(kFixedBytes == 83'886'173);
+
+// No one types a longer world name; the limit keeps a hostile file from
+// making the loader hold a name of gigabytes.
+inline constexpr std::size_t kLongestWorldName = 65536;
+
+// "saves/" + name + ".dat" as the player knows it (the name's GBK bytes, not
+// the file name they were mapped to), for messages.
+std::string save_path_shown(std::string_view savename);
+
+// The failure of an operation cut short by an exception (memory ran out), as
+// "<what_failed> saves/<name>.dat: <reason>".
+Result failure_after(const std::exception& error, std::string_view what_failed, std::string_view savename) noexcept;
+
+// The file-system steps of one save, in order: create the directory, create
+// the temporary file, write, sync, close, replace the save with it, sync the
+// directory; `discard` cleans up after a failure. Each step is virtual so that
+// a test can make it fail.
+class SaveSteps {
+ public:
+  virtual ~SaveSteps() = default;
+  virtual bool create_directory(const std::filesystem::path& directory, std::string& why);
+  virtual bool create_new(const std::filesystem::path& file, std::string& why);
+  virtual bool write(const void* bytes, std::size_t size, std::string& why);
+  virtual bool sync(std::string& why);
+  virtual bool close(std::string& why);
+  virtual bool replace(const std::filesystem::path& source, const std::filesystem::path& target, std::string& why);
+  virtual bool sync_directory(const std::filesystem::path& directory, std::string& why);
+  // Closes the file if it is still open and removes it; says nothing.
+  virtual void discard(const std::filesystem::path& file);
+
+ private:
+  std::optional<console::File> file_;
+};
+
+// Writes `world` to the save file of `savename` through a temporary file, so
+// that the old save stays whole until the new one replaces it in one step.
+Result save_world(const game& world, std::string_view savename, SaveSteps& steps);
+
+// The bytes of a save file, from its start.
+class ByteSource {
+ public:
+  virtual ~ByteSource() = default;
+  virtual std::optional<std::uint64_t> size(std::string& why) = 0;
+  // Reads up to `size` bytes and sets `got`; fewer only at the end.
+  virtual bool read(void* into, std::size_t size, std::size_t& got, std::string& why) = 0;
+};
+
+// Reads a whole save into `world`, a freshly constructed game, checking every
+// value the game relies on. On failure `world` holds part of the file and
+// must not be played; `shown_name` names the file in the problem.
+Result load_world(game& world, ByteSource& source, std::string_view shown_name);
+
+}  // namespace persistence

@@ -1,0 +1,77 @@
+#include <array>
+#include <exception>
+#include <optional>
+#include <string>
+#include <system_error>
+#include <utility>
+#include <vector>
+
+#include "console/files.h"
+#include "persistence/save_file.h"
+#include "persistence/save_name.h"
+
+namespace persistence {
+namespace {
+
+using SaveEntry = std::pair<std::string, std::string>;
+
+// The first line of a file, up to its first LF or CR; only the first bytes
+// are read, so listing costs the same for a world of any size. Nothing when
+// the file cannot be read.
+std::optional<std::string> first_line_of(const std::filesystem::path& path) {
+  std::string why;
+  std::optional<console::File> file = console::File::open_for_reading(path, why);
+  if (!file) return std::nullopt;
+  std::string line;
+  std::array<char, 256> piece{};
+  while (line.size() < kLongestWorldName) {
+    std::size_t got = 0;
+    if (!file->read(piece.data(), piece.size(), got, why)) return std::nullopt;
+    const std::string_view text(piece.data(), got);
+    const std::size_t line_end = text.find_first_of("\n\r");
+    line.append(text.substr(0, line_end));
+    if (line_end != std::string_view::npos || got < piece.size()) break;
+  }
+  if (line.size() > kLongestWorldName) line.resize(kLongestWorldName);
+  return line;
+}
+
+std::optional<SaveEntry> save_entry_of(const std::filesystem::directory_entry& entry, const FileNaming& naming) {
+  std::error_code error;
+  // A symbolic link counts as what it points to.
+  if (!entry.is_regular_file(error)) return std::nullopt;
+  const std::optional<std::string> file_name = console::name_of_path(entry.path().filename());
+  if (!file_name) return std::nullopt;
+  const std::optional<std::string_view> stem = stem_of_save_file(*file_name);
+  if (!stem) return std::nullopt;
+  // Listed only when `open` of the name finds this very file again.
+  std::optional<std::string> save_name = save_name_of_stem(*stem, naming);
+  if (!save_name) return std::nullopt;
+  std::optional<std::string> world_name = first_line_of(entry.path());
+  if (!world_name) return std::nullopt;
+  return SaveEntry{std::move(*save_name), std::move(*world_name)};
+}
+
+}  // namespace
+}  // namespace persistence
+
+std::vector<std::pair<std::string, std::string>> game::findDatFiles() {
+  std::vector<persistence::SaveEntry> saves;
+  try {
+    const persistence::FileNaming naming = persistence::running_file_naming();
+    const std::optional<std::filesystem::path> directory = console::path_of_name("saves");
+    std::error_code error;
+    // No saves/, or a plain file by that name: no saves. The list keeps the
+    // directory's order; an error while reading it ends the list there.
+    if (!directory || !std::filesystem::is_directory(*directory, error)) return saves;
+    std::filesystem::directory_iterator entry(*directory, error);
+    for (; !error && entry != std::filesystem::directory_iterator(); entry.increment(error)) {
+      if (std::optional<persistence::SaveEntry> save = persistence::save_entry_of(*entry, naming)) {
+        saves.push_back(std::move(*save));
+      }
+    }
+  } catch (const std::exception&) {
+    // Memory ran out: the saves found so far are still right.
+  }
+  return saves;
+}

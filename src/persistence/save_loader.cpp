@@ -1,0 +1,311 @@
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <exception>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "persistence/little_endian.h"
+#include "persistence/save_file.h"
+#include "persistence/save_name.h"
+
+namespace persistence {
+namespace {
+
+constexpr std::int32_t kHighestCellType = 10;
+constexpr std::int32_t kHighestLevel = 4;
+constexpr std::int32_t kTreasureCell = 1;
+constexpr ll kHighestTreasureKind = 2;
+
+// Where each part of a file lies, once the name's length is known.
+struct Layout {
+  std::uint64_t name_length;
+
+  std::uint64_t seed() const { return name_length + 1; }
+  std::uint64_t cells() const { return seed() + kSeedBytes; }
+  std::uint64_t trailer() const { return cells() + kCellBlockBytes; }
+  std::uint64_t treasures() const { return name_length + kFixedBytes; }
+
+  // What the byte at `offset` belongs to, for "file ends at byte N inside ...".
+  std::string part_at(std::uint64_t offset) const {
+    if (offset < seed()) return "the world name";
+    if (offset < cells()) return "the seed";
+    if (offset < trailer()) return "the cells";
+    if (offset >= treasures()) return "treasure " + std::to_string((offset - treasures()) / kTreasureBytes + 1);
+    struct Field {
+      std::uint64_t bytes;
+      const char* name;
+    };
+    static constexpr std::array<Field, 7> kTrailerFields = {{{8, "the position"},
+                                                             {4, "tick"},
+                                                             {16, "lingli"},
+                                                             {16, "atk"},
+                                                             {16, "hp"},
+                                                             {16, "defence"},
+                                                             {8, "the treasure count"}}};
+    std::uint64_t end = trailer();
+    for (const Field& field : kTrailerFields) {
+      end += field.bytes;
+      if (offset < end) return field.name;
+    }
+    return "the treasure count";
+  }
+};
+
+// Reads a save from its start: the name through a small buffer, since it ends
+// wherever its LF is, and everything after straight to where it belongs.
+class SaveReader {
+ public:
+  enum class Line { kRead, kNoLineEnd, kTooLong, kFailed };
+
+  explicit SaveReader(ByteSource& source) : source_(source) {}
+
+  std::uint64_t offset() const { return offset_; }
+  const std::string& why() const { return why_; }
+  bool failed() const { return !why_.empty(); }
+
+  // The bytes before the first LF, which is consumed too.
+  Line read_line(std::string& line, std::size_t longest) {
+    for (;;) {
+      const auto* begin = buffer_.data() + buffered_from_;
+      const auto* end = buffer_.data() + buffered_to_;
+      const auto* line_end = std::find(begin, end, '\n');
+      const std::size_t taken = std::min<std::size_t>(line_end - begin, longest + 1 - line.size());
+      line.append(begin, begin + taken);
+      consume(taken);
+      if (line.size() > longest) return Line::kTooLong;
+      if (line_end != end) {
+        consume(1);
+        return Line::kRead;
+      }
+      if (!refill()) return failed() ? Line::kFailed : Line::kNoLineEnd;
+    }
+  }
+
+  // Exactly `size` bytes; false when the file ends first or cannot be read.
+  bool read_exact(void* into, std::size_t size) {
+    auto* bytes = static_cast<char*>(into);
+    const std::size_t from_buffer = std::min(size, buffered_to_ - buffered_from_);
+    std::memcpy(bytes, buffer_.data() + buffered_from_, from_buffer);
+    consume(from_buffer);
+    std::size_t got = 0;
+    if (from_buffer < size && !source_.read(bytes + from_buffer, size - from_buffer, got, why_)) return false;
+    offset_ += got;
+    return from_buffer + got == size;
+  }
+
+ private:
+  void consume(std::size_t count) {
+    buffered_from_ += count;
+    offset_ += count;
+  }
+
+  bool refill() {
+    std::size_t got = 0;
+    if (!source_.read(buffer_.data(), buffer_.size(), got, why_)) return false;
+    buffered_from_ = 0;
+    buffered_to_ = got;
+    return got > 0;
+  }
+
+  ByteSource& source_;
+  std::array<char, 4096> buffer_{};
+  std::size_t buffered_from_ = 0;
+  std::size_t buffered_to_ = 0;
+  std::uint64_t offset_ = 0;
+  std::string why_;
+};
+
+std::string position_text(std::int64_t x, std::int64_t y) {
+  return "(" + std::to_string(x) + ", " + std::to_string(y) + ")";
+}
+
+// The first value in `row` that the game could not work with, if any: a type
+// outside 0..10, a level outside 0..4 on a non-empty cell, a treasure kind
+// outside 0..2 on a treasure cell. Other fields of a cell are never read.
+std::optional<std::string> fault_in_row(const game::point* row, int row_index) {
+  for (int column = 0; column < game::kWorldSize; ++column) {
+    const game::point& cell = row[column];
+    const bool type_ok = cell.type >= 0 && cell.type <= kHighestCellType;
+    const bool level_ok = cell.type == 0 || (cell.level >= 0 && cell.level <= kHighestLevel);
+    const bool kind_ok = cell.type != kTreasureCell || (cell.b.type >= 0 && cell.b.type <= kHighestTreasureKind);
+    if (type_ok && level_ok && kind_ok) continue;
+    const std::string where = position_text(row_index - game::kWorldHalf, column - game::kWorldHalf);
+    if (!type_ok) return "cell " + where + " has type " + std::to_string(cell.type);
+    if (!level_ok) return "cell " + where + " of type " + std::to_string(cell.type) + " has level " + std::to_string(cell.level);
+    return "treasure cell " + where + " has kind " + std::to_string(cell.b.type);
+  }
+  return std::nullopt;
+}
+
+bool on_the_grid(std::int32_t coordinate) {
+  return coordinate >= -game::kWorldHalf && coordinate < game::kWorldHalf;
+}
+
+struct Trailer {
+  std::int32_t x = 0;
+  std::int32_t y = 0;
+  std::int32_t tick = 0;
+  int128 lingli = 0;
+  int128 atk = 0;
+  int128 hp = 0;
+  int128 defence = 0;
+  std::uint64_t treasure_count = 0;
+};
+
+Trailer decode_trailer(const unsigned char* bytes) {
+  Trailer trailer;
+  trailer.x = little_endian::get_int32(bytes);
+  trailer.y = little_endian::get_int32(bytes + 4);
+  trailer.tick = little_endian::get_int32(bytes + 8);
+  trailer.lingli = little_endian::get_int128(bytes + 12);
+  trailer.atk = little_endian::get_int128(bytes + 28);
+  trailer.hp = little_endian::get_int128(bytes + 44);
+  trailer.defence = little_endian::get_int128(bytes + 60);
+  trailer.treasure_count = little_endian::get_uint64(bytes + 76);
+  return trailer;
+}
+
+// One load: the file's parts in order, each checked before the next is read.
+class Load {
+ public:
+  Load(game& world, ByteSource& source, std::string_view shown_name)
+      : world_(world), source_(source), reader_(source), shown_name_(shown_name) {}
+
+  Result run() {
+    if (!world_.has_world()) return refuse("there is no world to read into");
+    std::string why;
+    const std::optional<std::uint64_t> size = source_.size(why);
+    if (!size) return Result{false, "cannot read " + shown_name_ + ": " + why};
+    size_ = *size;
+
+    std::string name;
+    if (std::optional<Result> refused = read_name(name)) return *refused;
+    const Layout layout{name.size()};
+    // A short file is refused before its 80 MiB of cells are read.
+    if (size_ < layout.treasures()) return refuse(ends_at(layout, size_));
+
+    std::array<unsigned char, kSeedBytes> seed{};
+    if (!reader_.read_exact(seed.data(), seed.size())) return cut_short(layout);
+    for (int row = 0; row < game::kWorldSize; ++row) {
+      // Straight into the game's own row: no second copy of the world.
+      if (!reader_.read_exact(world_.world[row], kRowBytes)) return cut_short(layout);
+      if (std::optional<std::string> fault = fault_in_row(world_.world[row], row)) return refuse(*fault);
+    }
+    std::array<unsigned char, kTrailerBytes> trailer_bytes{};
+    if (!reader_.read_exact(trailer_bytes.data(), trailer_bytes.size())) return cut_short(layout);
+    const Trailer trailer = decode_trailer(trailer_bytes.data());
+    if (!on_the_grid(trailer.x) || !on_the_grid(trailer.y)) {
+      return refuse("the player's position " + position_text(trailer.x, trailer.y) + " is outside the world");
+    }
+
+    std::vector<std::pair<ll, int128>> treasures;
+    if (std::optional<Result> refused = read_treasures(layout, trailer.treasure_count, treasures)) return *refused;
+
+    world_.worldname = std::move(name);
+    world_.worldseed = little_endian::get_int64(seed.data());
+    game::player& player = world_.localplayer;
+    player.x = trailer.x;
+    player.y = trailer.y;
+    player.lingli = trailer.lingli;
+    player.atk = trailer.atk;
+    player.hp = trailer.hp;
+    player.defence = trailer.defence;
+    player.baowu = std::move(treasures);
+    world_.tick = trailer.tick;
+    return Result{};
+  }
+
+ private:
+  Result refuse(const std::string& why) const { return Result{false, shown_name_ + ": " + why}; }
+
+  std::string ends_at(const Layout& layout, std::uint64_t offset) const {
+    return "file ends at byte " + std::to_string(offset) + " inside " + layout.part_at(offset);
+  }
+
+  // A read that came up short: the file shrank since its size was taken, or
+  // the system could not read it.
+  Result cut_short(const Layout& layout) const {
+    if (reader_.failed()) return Result{false, "cannot read " + shown_name_ + ": " + reader_.why()};
+    return refuse(ends_at(layout, reader_.offset()));
+  }
+
+  std::optional<Result> read_name(std::string& name) {
+    switch (reader_.read_line(name, kLongestWorldName)) {
+      case SaveReader::Line::kRead: return std::nullopt;
+      case SaveReader::Line::kTooLong: return refuse("the world name is longer than 65536 bytes");
+      case SaveReader::Line::kFailed: return Result{false, "cannot read " + shown_name_ + ": " + reader_.why()};
+      case SaveReader::Line::kNoLineEnd: break;
+    }
+    return refuse("file ends at byte " + std::to_string(reader_.offset()) + " inside the world name");
+  }
+
+  // The count is checked against the bytes left before the list is allocated.
+  std::optional<Result> read_treasures(const Layout& layout, std::uint64_t count,
+                                       std::vector<std::pair<ll, int128>>& treasures) {
+    const std::uint64_t room = size_ - layout.treasures();
+    if (count > room / kTreasureBytes) {
+      return refuse("the treasure count " + std::to_string(count) + " is more than the " + std::to_string(room) +
+                    " bytes after it hold");
+    }
+    if (room != count * kTreasureBytes) {
+      return refuse("file goes on for " + std::to_string(room - count * kTreasureBytes) +
+                    " bytes after its last treasure");
+    }
+    treasures.reserve(count);
+    std::array<unsigned char, kTreasureBytes * 256> chunk{};
+    while (treasures.size() < count) {
+      const std::uint64_t in_chunk = std::min<std::uint64_t>(count - treasures.size(), 256);
+      if (!reader_.read_exact(chunk.data(), in_chunk * kTreasureBytes)) return cut_short(layout);
+      for (std::uint64_t i = 0; i < in_chunk; ++i) {
+        const unsigned char* treasure = chunk.data() + i * kTreasureBytes;
+        treasures.emplace_back(little_endian::get_int64(treasure), little_endian::get_int128(treasure + 8));
+      }
+    }
+    return std::nullopt;
+  }
+
+  game& world_;
+  ByteSource& source_;
+  SaveReader reader_;
+  std::string shown_name_;
+  std::uint64_t size_ = 0;
+};
+
+// A save file on disk as a byte source.
+class FileSource final : public ByteSource {
+ public:
+  explicit FileSource(console::File file) : file_(std::move(file)) {}
+  std::optional<std::uint64_t> size(std::string& why) override { return file_.size(why); }
+  bool read(void* into, std::size_t size, std::size_t& got, std::string& why) override {
+    return file_.read(into, size, got, why);
+  }
+
+ private:
+  console::File file_;
+};
+
+}  // namespace
+
+Result load_world(game& world, ByteSource& source, std::string_view shown_name) {
+  return Load(world, source, shown_name).run();
+}
+
+}  // namespace persistence
+
+persistence::Result game::open(std::string savename) {
+  try {
+    const std::string shown = persistence::save_path_shown(savename);
+    const std::optional<std::filesystem::path> path = console::path_of_name(
+        "saves/" + persistence::stem_on_disk(savename, persistence::running_file_naming()) + ".dat");
+    std::string why = "the name makes no file name here";
+    std::optional<console::File> file;
+    if (path) file = console::File::open_for_reading(*path, why);
+    if (!file) return persistence::Result{false, "cannot open " + shown + ": " + why};
+    persistence::FileSource source(std::move(*file));
+    return persistence::load_world(*this, source, shown);
+  } catch (const std::exception& error) {
+    return persistence::failure_after(error, "cannot read", savename);
+  }
+}

@@ -1,0 +1,340 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "persistence/little_endian.h"
+#include "persistence/save_file.h"
+#include "support/scratch_directory.h"
+#include "world/game.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using persistence::kFixedBytes;
+using SaveList = std::vector<std::pair<std::string, std::string>>;
+
+// Each test runs in a fresh directory of its own, since saves/ is relative to
+// the working directory.
+class SaveFiles : public ::testing::Test {
+ protected:
+  test_support::ScratchDirectory scratch_{"lanternvale-saves-"};
+};
+
+std::string bytes_of(const fs::path& file, std::uint64_t offset, std::size_t count) {
+  std::ifstream in(file, std::ios::binary);
+  in.seekg(static_cast<std::streamoff>(offset));
+  std::string bytes(count, '\0');
+  in.read(bytes.data(), static_cast<std::streamsize>(count));
+  bytes.resize(static_cast<std::size_t>(in.gcount()));
+  return bytes;
+}
+
+void patch(const fs::path& file, std::uint64_t offset, const std::string& bytes) {
+  std::fstream out(file, std::ios::binary | std::ios::in | std::ios::out);
+  out.seekp(static_cast<std::streamoff>(offset));
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+void write_file(const fs::path& file, const std::string& bytes) {
+  std::ofstream(file, std::ios::binary) << bytes;
+}
+
+std::string int32_bytes(std::int32_t value) {
+  std::string out;
+  persistence::little_endian::put_int32(out, value);
+  return out;
+}
+
+std::string int64_bytes(std::int64_t value) {
+  std::string out;
+  persistence::little_endian::put_int64(out, value);
+  return out;
+}
+
+std::uint64_t cell_offset(std::uint64_t name_length, int x, int y) {
+  return name_length + 9 + 80 * (1024 * static_cast<std::uint64_t>(x + 512) + static_cast<std::uint64_t>(y + 512));
+}
+
+template <class List>
+List sorted(List list) {
+  std::sort(list.begin(), list.end());
+  return list;
+}
+
+bool same_world(const game& a, const game& b) {
+  for (int row = 0; row < game::kWorldSize; ++row) {
+    if (std::memcmp(a.world[row], b.world[row], persistence::kRowBytes) != 0) return false;
+  }
+  const game::player& p = a.localplayer;
+  const game::player& q = b.localplayer;
+  return a.worldname == b.worldname && a.worldseed == b.worldseed && a.tick == b.tick && p.x == q.x && p.y == q.y &&
+         p.lingli == q.lingli && p.atk == q.atk && p.hp == q.hp && p.defence == q.defence && p.baowu == q.baowu;
+}
+
+TEST_F(SaveFiles, ANewWorldIsWrittenInTheExactLayout) {
+  game world;
+  world.init(1);
+  world.worldname = "abc";
+  ASSERT_TRUE(world.save("abc"));
+  const fs::path file = "saves/abc.dat";
+  EXPECT_EQ(fs::file_size(file), 83'886'176u);
+  EXPECT_EQ(bytes_of(file, 0, 12), "abc\n" + int64_bytes(1));
+
+  // The monster at (-512, -457), 55 cells into the first row.
+  const std::uint64_t monster = cell_offset(3, -512, -457);
+  EXPECT_EQ(monster, 3u + 4409u);
+  EXPECT_EQ(bytes_of(file, monster, 8), int32_bytes(3) + int32_bytes(1));
+  EXPECT_EQ(bytes_of(file, monster + 56, 24), int64_bytes(71) + int64_bytes(28) + int64_bytes(740));
+
+  // x, y, tick, then lingli 0, atk 10, hp 100, defence 5, then no treasures.
+  std::string trailer(12, '\0');
+  for (const int statistic : {0, 10, 100, 5}) trailer += int64_bytes(statistic) + int64_bytes(0);
+  trailer += int64_bytes(0);
+  EXPECT_EQ(bytes_of(file, 83'886'176 - 84, 84), trailer);
+
+  // A second save replaces the first whole; the loaded world is the saved one.
+  world.localplayer.baowu = {{2, 5}, {0, -7}};
+  world.localplayer.x = -512;
+  world.localplayer.y = 511;
+  ASSERT_TRUE(world.save("abc"));
+  EXPECT_EQ(fs::file_size(file), 83'886'176u + 48);
+  game loaded;
+  ASSERT_TRUE(loaded.open("abc"));
+  EXPECT_TRUE(same_world(world, loaded));
+  EXPECT_EQ(sorted(loaded.findDatFiles()), (SaveList{{"abc", "abc"}}));
+}
+
+TEST_F(SaveFiles, EveryFieldACellTypeUsesComesBack) {
+  game world;
+  for (int type = 0; type <= 10; ++type) {
+    game::point& cell = world.cell(type * 97 - 512, 511 - type * 31);
+    cell.type = type;
+    cell.level = type % 5;
+    cell.b.type = type % 3;
+    cell.b.add = (static_cast<int128>(type + 1) << 90) - 3;
+    cell.m = {-1 - type, INT64_MAX - type, INT64_MIN + type};
+  }
+  world.worldname = "w\r";
+  world.worldseed = INT64_MIN;
+  world.tick = -7;
+  world.localplayer.lingli = -(static_cast<int128>(1) << 126);
+  world.localplayer.atk = static_cast<int128>(1) << 100;
+  world.localplayer.hp = -1;
+  world.localplayer.defence = 0;
+  world.localplayer.baowu = {{0, 1}, {1, static_cast<int128>(1) << 70}, {2, -5}, {1, 0}};
+  ASSERT_TRUE(world.save(world.worldname));
+
+  game loaded;
+  ASSERT_TRUE(loaded.open("w\r"));
+  EXPECT_TRUE(same_world(world, loaded));
+  EXPECT_EQ(loaded.worldname, "w\r");  // the CR stays in the name
+  EXPECT_EQ(loaded.findDatFiles(), (SaveList{{"w\r", "w"}}));  // the list stops at it
+}
+
+TEST_F(SaveFiles, TheListShowsSavesInTheDirectoryByTheirFirstLine) {
+  game lister;
+  EXPECT_TRUE(lister.findDatFiles().empty());  // no saves/ at all
+  write_file("saves", "a plain file");
+  EXPECT_TRUE(lister.findDatFiles().empty());
+  EXPECT_EQ(lister.save("x").problem.rfind("cannot create the directory saves: ", 0), 0u);
+
+  fs::remove("saves");
+  fs::create_directories("saves/d.dat");
+  write_file("saves/a.dat", "first\nsecond line");
+  write_file("saves/crlf.dat", "name\r\nrest");
+  write_file("saves/empty.dat", "");
+  write_file("saves/%41.dat", "escape-like");
+  for (const char* skipped : {"saves/b.txt", "saves/C.DAT", "saves/.dat", "saves/.save-1.tmp", "saves/x.dat.tmp"}) {
+    write_file(skipped, "never listed\n");
+  }
+  const SaveList expected = {{"a", "first"}, {"crlf", "name"}, {"empty", ""}, {"%41", "escape-like"}};
+  EXPECT_EQ(sorted(lister.findDatFiles()), sorted(expected));
+}
+
+TEST_F(SaveFiles, ASaveIsOpenedByItsFileNameAndSavedUnderItsWorldName) {
+  game world;
+  world.worldname = "abc";
+  world.cell(0, 0) = {3, 2, {}, {}, {9, 8, 7}};
+  ASSERT_TRUE(world.save("abc"));
+  fs::rename("saves/abc.dat", "saves/xyz.dat");
+  EXPECT_EQ(world.findDatFiles(), (SaveList{{"xyz", "abc"}}));
+
+  game loaded;
+  ASSERT_TRUE(loaded.open("xyz"));
+  EXPECT_EQ(loaded.worldname, "abc");
+  ASSERT_TRUE(loaded.save(loaded.worldname));
+  EXPECT_EQ(sorted(loaded.findDatFiles()), (SaveList{{"abc", "abc"}, {"xyz", "abc"}}));
+
+  game missing;
+  EXPECT_EQ(missing.open("nothing").problem, "cannot open saves/nothing.dat: No such file or directory");
+}
+
+TEST_F(SaveFiles, NamesWithSeparatorsStayInsideSaves) {
+  game world;
+  for (const std::string name : {"../up", "a/b", ""}) {
+    world.worldname = name;
+    ASSERT_TRUE(world.save(name)) << name;
+  }
+  // Only saves/ was made here, and in it one file per name.
+  std::vector<std::string> here;
+  for (const auto& entry : fs::directory_iterator(".")) here.push_back(entry.path().filename().string());
+  EXPECT_EQ(here, std::vector<std::string>{"saves"});
+  std::vector<std::string> saved;
+  for (const auto& entry : fs::directory_iterator("saves")) saved.push_back(entry.path().filename().string());
+  EXPECT_EQ(sorted(saved), (std::vector<std::string>{"..%2Fup.dat", ".dat", "a%2Fb.dat"}));
+
+  // The empty name's file is never listed; the others open by their names.
+  const SaveList listed = sorted(world.findDatFiles());
+  EXPECT_EQ(listed, (SaveList{{"../up", "../up"}, {"a/b", "a/b"}}));
+  game loaded;
+  ASSERT_TRUE(loaded.open(listed[1].first));
+  EXPECT_EQ(loaded.worldname, "a/b");
+}
+
+// A damaged file is refused with what is wrong and where, and left as it was.
+TEST_F(SaveFiles, ADamagedFileIsRefusedAndLeftAlone) {
+  game world;
+  world.worldname = "abc";
+  world.cell(-3, 17).type = 1;
+  world.cell(-3, 18).type = 5;
+  world.cell(-3, 18).b.type = 9;  // an opened treasure's kind is never read
+  world.localplayer.baowu = {{0, 1}, {1, 2}};
+  ASSERT_TRUE(world.save("abc"));
+  const fs::path file = "saves/abc.dat";
+  const fs::path pristine = "pristine";
+  fs::copy_file(file, pristine);
+  const std::uint64_t size = fs::file_size(file);
+  const std::uint64_t trailer = 3 + 9 + persistence::kCellBlockBytes;
+  const std::uint64_t bad_cell = cell_offset(3, -3, 17);
+
+  struct Damage {
+    std::uint64_t cut_at;  // the file's new length, or 0
+    std::uint64_t offset;  // where `bytes` go, if any
+    std::string bytes;
+    std::string problem;
+  };
+  const std::vector<Damage> damages = {
+      {2, 0, "", "file ends at byte 2 inside the world name"},
+      {7, 0, "", "file ends at byte 7 inside the seed"},
+      {3 + 4409, 0, "", "file ends at byte 4412 inside the cells"},
+      {trailer + 20, 0, "", "file ends at byte " + std::to_string(trailer + 20) + " inside lingli"},
+      {size - 30, 0, "", "the treasure count 2 is more than the 18 bytes after it hold"},
+      {0, bad_cell, int32_bytes(12), "cell (-3, 17) has type 12"},
+      {0, bad_cell, int32_bytes(-1), "cell (-3, 17) has type -1"},
+      {0, bad_cell + 4, int32_bytes(5), "cell (-3, 17) of type 1 has level 5"},
+      {0, bad_cell + 16, int64_bytes(3), "treasure cell (-3, 17) has kind 3"},
+      {0, trailer, int32_bytes(512), "the player's position (512, 0) is outside the world"},
+      {0, trailer + 4, int32_bytes(-513), "the player's position (0, -513) is outside the world"},
+      {0, trailer + 76, int64_bytes(-1), "the treasure count 18446744073709551615 is more than the 48 bytes after it hold"},
+      {0, trailer + 76, int64_bytes(1), "file goes on for 24 bytes after its last treasure"},
+  };
+  game target;
+  for (const Damage& damage : damages) {
+    if (damage.cut_at != 0) fs::resize_file(file, damage.cut_at);
+    if (!damage.bytes.empty()) patch(file, damage.offset, damage.bytes);
+    const std::uint64_t damaged_size = fs::file_size(file);
+    const auto damaged_time = fs::last_write_time(file);
+    const persistence::Result loaded = target.open("abc");
+    EXPECT_FALSE(loaded.ok);
+    EXPECT_EQ(loaded.problem, "saves/abc.dat: " + damage.problem);
+    EXPECT_EQ(fs::file_size(file), damaged_size);
+    EXPECT_EQ(fs::last_write_time(file), damaged_time);
+    fs::copy_file(pristine, file, fs::copy_options::overwrite_existing);
+  }
+  write_file(file, "no line end");
+  EXPECT_EQ(target.open("abc").problem, "saves/abc.dat: file ends at byte 11 inside the world name");
+}
+
+// Fails the chosen step of a save; `write_budget` bytes go out before writes
+// fail as on a full disk.
+class FailingSteps : public persistence::SaveSteps {
+ public:
+  enum class Step { kNone, kCreate, kWrite, kSync, kClose, kReplace };
+  FailingSteps(Step failing, std::size_t write_budget) : failing_(failing), write_budget_(write_budget) {}
+
+  bool create_new(const fs::path& file, std::string& why) override {
+    return failing_ != Step::kCreate ? SaveSteps::create_new(file, why) : fail(why, "Permission denied");
+  }
+  bool write(const void* bytes, std::size_t size, std::string& why) override {
+    if (failing_ == Step::kWrite && size > write_budget_) {
+      SaveSteps::write(bytes, write_budget_, why);
+      return fail(why, "No space left on device");
+    }
+    write_budget_ -= std::min(size, write_budget_);
+    return SaveSteps::write(bytes, size, why);
+  }
+  bool sync(std::string& why) override {
+    return failing_ != Step::kSync ? SaveSteps::sync(why) : fail(why, "Input/output error");
+  }
+  bool close(std::string& why) override {
+    // The file is closed either way, as close(2) does.
+    const bool closed = SaveSteps::close(why);
+    return failing_ != Step::kClose ? closed : fail(why, "Input/output error");
+  }
+  bool replace(const fs::path& source, const fs::path& target, std::string& why) override {
+    return failing_ != Step::kReplace ? SaveSteps::replace(source, target, why) : fail(why, "Device or resource busy");
+  }
+
+ private:
+  static bool fail(std::string& why, const char* words) {
+    why = words;
+    return false;
+  }
+  Step failing_;
+  std::size_t write_budget_;
+};
+
+TEST_F(SaveFiles, ASaveThatFailsAtAnyStepLeavesTheOldSaveWhole) {
+  game world;
+  world.worldname = "abc";
+  world.tick = 1;
+  ASSERT_TRUE(world.save("abc"));
+  world.tick = 2;
+  world.cell(5, 5).type = 3;
+  using Step = FailingSteps::Step;
+  struct Failure {
+    Step step;
+    std::size_t write_budget;
+    std::string words;
+  };
+  const std::vector<Failure> failures = {
+      {Step::kCreate, 0, "Permission denied"},
+      {Step::kWrite, 2, "No space left on device"},
+      {Step::kWrite, 40'000'000, "No space left on device"},
+      {Step::kWrite, 83'886'176 - 1, "No space left on device"},
+      {Step::kSync, 0, "Input/output error"},
+      {Step::kClose, 0, "Input/output error"},
+      {Step::kReplace, 0, "Device or resource busy"},
+  };
+  for (const Failure& failure : failures) {
+    FailingSteps steps(failure.step, failure.write_budget);
+    const persistence::Result saved = persistence::save_world(world, "abc", steps);
+    EXPECT_EQ(saved.problem, "cannot write saves/abc.dat: " + failure.words);
+    // No temporary file is left behind, and the old save loads as it was.
+    EXPECT_EQ(std::distance(fs::directory_iterator("saves"), fs::directory_iterator()), 1);
+  }
+  game loaded;
+  ASSERT_TRUE(loaded.open("abc"));
+  EXPECT_EQ(loaded.tick, 1);
+  EXPECT_EQ(loaded.cell(5, 5).type, 0);
+
+  FailingSteps working(Step::kNone, 0);
+  ASSERT_TRUE(persistence::save_world(world, "abc", working));
+  game again;
+  ASSERT_TRUE(again.open("abc"));
+  EXPECT_EQ(again.tick, 2);
+}
+
+TEST_F(SaveFiles, ANameThatCouldNotBeReadBackIsNotSaved) {
+  game world;
+  world.worldname = "two\nlines";
+  EXPECT_EQ(world.save("two").problem, "cannot write saves/two.dat: the world name holds a line break");
+  EXPECT_FALSE(fs::exists("saves/two.dat"));
+}
+
+}  // namespace

@@ -131,6 +131,7 @@ PtySession::PtySession(const std::string& program, SessionOptions options) {
   vterm_screen_reset(screen, 1);
 
   if (!options.typed_before_start.empty()) send(options.typed_before_start);
+  if (options.prepare) options.prepare(working_directory_);
   start_program(program, options);
 }
 

@@ -31,6 +31,9 @@ struct SessionOptions {
   // false: standard input is /dev/null (at its end from the start) while
   // standard output and error stay on the terminal.
   bool input_from_terminal = true;
+  // Called with the program's working directory before the program starts,
+  // to put files there (saves made by the test, for instance).
+  std::function<void(const std::string& working_directory)> prepare;
 };
 
 struct ExitStatus {

@@ -1,0 +1,386 @@
+// Playthroughs in the real program: new worlds from typed seeds, walking and
+// the status lines, saves opened from the list, treasures and fights in
+// worlds the test makes, and what each end leaves in the save file.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "pty_session.h"
+#include "world/game.h"
+#include "world/tables.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using e2e::PtySession;
+using e2e::SessionOptions;
+using Rows = std::vector<std::string>;
+
+const std::string kProgram = LANTERNVALE_BINARY;
+
+constexpr const char* kUp = "\x1b[A";
+constexpr const char* kDown = "\x1b[B";
+constexpr const char* kRight = "\x1b[C";
+constexpr const char* kLeft = "\x1b[D";
+constexpr const char* kF3 = "\x1bOR";
+constexpr const char* kEscape = "\x1b";
+
+constexpr std::uint64_t kFixedSaveBytes = 83'886'173;  // a save without name and treasures
+constexpr int kBorderedWidth = 44;
+constexpr int kBareWidth = 42;
+
+// Large enough for the bordered map and its status lines.
+SessionOptions big_window() {
+  SessionOptions options;
+  options.rows = 30;
+  options.columns = 80;
+  return options;
+}
+
+// A world made in this process, saved into the program's directory before it
+// starts. Kept here too, to know what the map must show.
+struct CraftedWorld {
+  game world;
+
+  void place_treasure(int x, int y, ll kind, int128 amount) {
+    game::point& cell = world.cell(x, y);
+    cell.type = 1;
+    cell.level = 1;
+    cell.b = {kind, amount};
+  }
+  void place_monster(int x, int y, ll attack, ll defence, ll hp) {
+    game::point& cell = world.cell(x, y);
+    cell.type = 3;
+    cell.level = 2;
+    cell.m = {attack, defence, hp};
+  }
+  SessionOptions saved_into(SessionOptions options) {
+    options.prepare = [this](const std::string& directory) {
+      const fs::path previous = fs::current_path();
+      fs::current_path(directory);
+      ASSERT_TRUE(world.save(world.worldname).ok);
+      fs::current_path(previous);
+    };
+    return options;
+  }
+};
+
+// A save file's bytes and the fields the tests look at.
+struct SaveFile {
+  std::string bytes;
+
+  static SaveFile read(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return SaveFile{std::string(std::istreambuf_iterator<char>(file), {})};
+  }
+  std::size_t name_length() const { return bytes.find('\n'); }
+  template <typename T>
+  T at(std::uint64_t offset) const {
+    T value{};
+    std::memcpy(&value, bytes.data() + offset, sizeof value);
+    return value;
+  }
+  std::uint64_t trailer() const { return name_length() + 1 + 8 + 80ull * 1024 * 1024; }
+  ll seed() const { return at<ll>(name_length() + 1); }
+  int x() const { return at<std::int32_t>(trailer()); }
+  int y() const { return at<std::int32_t>(trailer() + 4); }
+  int128 atk() const { return at<int128>(trailer() + 12 + 16); }
+  std::uint64_t treasures() const { return at<std::uint64_t>(trailer() + 12 + 64); }
+  int cell_type(int x, int y) const {
+    return at<std::int32_t>(name_length() + 9 + 80ull * (1024ull * (x + 512) + (y + 512)));
+  }
+};
+
+std::string glyph(const game& world, long long i, long long j) {
+  if (i < -512 || i > 511 || j < -512 || j > 511) return "##";
+  if (i == world.localplayer.x && j == world.localplayer.y) return "YY";
+  return wtype.substr(static_cast<std::size_t>(world.cell(static_cast<int>(i), static_cast<int>(j)).type) * 2, 2);
+}
+
+// The map as the screen shows it, each row cut to the map's width.
+Rows expected_map(const game& world, bool bordered) {
+  const std::string border = "+" + std::string(42, '-') + "+";
+  Rows rows;
+  if (bordered) rows.push_back(border);
+  for (long long i = world.localplayer.x - 10; i <= world.localplayer.x + 10; ++i) {
+    std::string row = bordered ? "|" : "";
+    for (long long j = world.localplayer.y - 10; j <= world.localplayer.y + 10; ++j) row += glyph(world, i, j);
+    if (bordered) row += "|";
+    rows.push_back(row);
+  }
+  if (bordered) rows.push_back(border);
+  return rows;
+}
+
+// The first `width` columns of the screen's rows: the first frame is drawn
+// over the prompts, whose longer lines stay visible to the right of the map.
+Rows map_rows(const PtySession& session, int count, int width) {
+  Rows rows;
+  for (std::string row : session.rows(0, count)) {
+    row.resize(static_cast<std::size_t>(width), ' ');
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+bool wait_for_map(PtySession& session, const game& world, bool bordered) {
+  const Rows expected = expected_map(world, bordered);
+  const int width = bordered ? kBorderedWidth : kBareWidth;
+  return session.wait_until([&] { return map_rows(session, static_cast<int>(expected.size()), width) == expected; });
+}
+
+bool wait_for_rows(PtySession& session, int first, const Rows& rows) {
+  return session.wait_until([&] { return session.rows(first, static_cast<int>(rows.size())) == rows; });
+}
+
+bool wait_for_menu(PtySession& session, const std::string& first_choices) {
+  return session.wait_until([&] {
+    const e2e::Cursor cursor = session.cursor();
+    return session.row(5) == first_choices && cursor.row == 9 && cursor.column == 7 && cursor.visible;
+  });
+}
+
+const std::string kChineseChoices = "|1.开始游戏|2.游戏说明|3.退出游戏|";
+const std::string kEnglishChoices = "|1.Start   |2.Introduce|3.Exit   |";
+
+void switch_to_english(PtySession& session) {
+  session.send("4");
+  ASSERT_TRUE(session.wait_for_text("1.简体中文 2.English")) << session.screen_text();
+  session.send("2");
+  ASSERT_TRUE(wait_for_menu(session, kEnglishChoices)) << session.screen_text();
+}
+
+bool wait_for_developer_prompt(PtySession& session) {
+  return session.wait_until([&] { return session.row(0) == ">" && session.cursor().row == 0; });
+}
+
+SessionOptions developer(SessionOptions options) {
+  options.typed_before_start = "\t";
+  return options;
+}
+
+void expect_exit(PtySession& session) {
+  const e2e::ExitStatus status = session.wait_for_exit();
+  EXPECT_TRUE(status.exited_with(0)) << status;
+}
+
+TEST(ChinesePlaythrough, ATypedSeedMakesItsWorldAndEscapeSavesWhereThePlayerWalked) {
+  game expected;
+  expected.init(game::shash("seed-one"));
+  ASSERT_EQ(expected.cell(0, 1).type, 0);  // the walk below crosses empty cells
+  ASSERT_EQ(expected.cell(0, 2).type, 0);
+
+  PtySession session(kProgram, big_window());
+  ASSERT_TRUE(wait_for_menu(session, kChineseChoices)) << session.screen_text();
+  session.send("1");
+  ASSERT_TRUE(wait_for_rows(session, 0, {"没有可用的存档。", "输入0创建新存档，输入其它数字打开对应存档（若有）。"}))
+      << session.screen_text();
+  session.send("0\r");
+  ASSERT_TRUE(wait_for_rows(session, 0, {"请输入世界名：（至多32字符，回车确认）"})) << session.screen_text();
+  session.send("abc\r");
+  ASSERT_TRUE(wait_for_rows(session, 0, {"请输入种子：（留空以生成随机种子，回车确认）"})) << session.screen_text();
+  session.send("seed-one\r");
+  ASSERT_TRUE(wait_for_map(session, expected, true)) << session.screen_text();
+  EXPECT_EQ(session.rows(23, 3), (Rows{"", "", ""}));
+
+  const fs::path file = fs::path(session.working_directory()) / "saves" / "abc.dat";
+  SaveFile first_save = SaveFile::read(file);
+  EXPECT_EQ(first_save.bytes.size(), 3 + kFixedSaveBytes);
+  EXPECT_TRUE(first_save.bytes.starts_with("abc\n"));
+  EXPECT_EQ(first_save.seed(), game::shash("seed-one"));
+
+  session.send(kRight);
+  session.send(kRight);
+  session.send(kF3);
+  expected.localplayer.y = 2;
+  ASSERT_TRUE(wait_for_map(session, expected, true)) << session.screen_text();
+  ASSERT_TRUE(wait_for_rows(session, 23, {"X:0 Y:2", "修为：0 灵力:0", "攻击力：10 防御力：5 血量：100"}))
+      << session.screen_text();
+  session.send(kF3);
+  ASSERT_TRUE(wait_for_rows(session, 23, {"", "", ""})) << session.screen_text();
+
+  session.send(kEscape);
+  ASSERT_TRUE(wait_for_menu(session, kChineseChoices)) << session.screen_text();
+  const SaveFile saved = SaveFile::read(file);
+  EXPECT_TRUE(saved.x() == 0 && saved.y() == 2);
+  EXPECT_EQ(saved.bytes.size(), first_save.bytes.size());
+
+  session.send("3");
+  expect_exit(session);
+}
+
+// A treasure and a refused step in English, then a fight won and one lost in
+// Chinese, all in one world the test made.
+TEST(Encounters, TreasuresAndFightsChangeTheWorldOnlyUntilADeath) {
+  CraftedWorld crafted;
+  crafted.world.worldname = "crafted";
+  crafted.place_monster(0, 1, 25, 0, 30);   // slain in three blows
+  crafted.place_treasure(1, 0, 0, 20);      // attack + 20
+  crafted.place_monster(2, 0, 60, 6, 1800);  // kills the player, even with the treasure
+  PtySession session(kProgram, crafted.saved_into(big_window()));
+  const fs::path file = fs::path(session.working_directory()) / "saves" / "crafted.dat";
+  game& expected = crafted.world;
+
+  ASSERT_TRUE(wait_for_menu(session, kChineseChoices)) << session.screen_text();
+  switch_to_english(session);
+  session.send("1");
+  ASSERT_TRUE(wait_for_rows(session, 1, {"The name of the world:crafted", "Archive location:crafted"}))
+      << session.screen_text();
+  session.send("1\r");
+  ASSERT_TRUE(wait_for_map(session, expected, true)) << session.screen_text();
+
+  session.send(kRight);  // refused: a monster
+  session.send(kDown);   // onto the treasure
+  ASSERT_TRUE(session.wait_for_text("You find a treasure!Effect:Attack+20")) << session.screen_text();
+  // One write: both keys are there when the wait ends, so the status lines
+  // of this very frame follow the message.
+  session.send(std::string("x") + kF3);
+  // In the frame of the pickup the status lines follow the message on its
+  // line; the next frame writes them from the line's start, over the message.
+  ASSERT_TRUE(session.wait_for_raw("You find a treasure!Effect:Attack+20X:1 Y:0\r\nCultivation:0 Spiritual "
+                                   "Power:0\r\nAttack Power:30 Defense:5 HP:100"))
+      << session.screen_text();
+  ASSERT_TRUE(wait_for_rows(session, 23, {"X:1 Y:0d a treasure!Effect:Attack+20X:1 Y:0",
+                                          "Cultivation:0 Spiritual Power:0", "Attack Power:30 Defense:5 HP:100"}))
+      << session.screen_text();
+  session.send(kEscape);
+  ASSERT_TRUE(wait_for_menu(session, kEnglishChoices)) << session.screen_text();
+  SaveFile saved = SaveFile::read(file);
+  EXPECT_EQ(saved.cell_type(1, 0), 5);
+  EXPECT_TRUE(saved.atk() == 30);
+  EXPECT_EQ(saved.treasures(), 1u);
+  EXPECT_EQ(saved.bytes.size(), 7 + kFixedSaveBytes + 24);
+
+  session.send("4");
+  ASSERT_TRUE(session.wait_for_text("1.简体中文 2.English")) << session.screen_text();
+  session.send("1");
+  ASSERT_TRUE(wait_for_menu(session, kChineseChoices)) << session.screen_text();
+  session.send("1");
+  ASSERT_TRUE(session.wait_for_text("存档位置：crafted")) << session.screen_text();
+  session.send("1\r");
+  session.send(kUp);
+  session.send(kRight);  // onto the monster: Chinese steps allow it
+  ASSERT_TRUE(session.wait_for_text("怪物被你击杀了！")) << session.screen_text();
+  EXPECT_TRUE(session.screen_contains("你遇到了了一个怪物！开始战斗！"));
+  EXPECT_TRUE(session.screen_contains("你对怪物造成了30点伤害！"));
+  session.send(kEscape);
+  ASSERT_TRUE(wait_for_menu(session, kChineseChoices)) << session.screen_text();
+  saved = SaveFile::read(file);
+  EXPECT_EQ(saved.cell_type(0, 1), 8);
+  EXPECT_TRUE(saved.x() == 0 && saved.y() == 1);
+
+  session.send("1");
+  ASSERT_TRUE(session.wait_for_text("存档位置：crafted")) << session.screen_text();
+  session.send("1\r");
+  session.send(kLeft);
+  session.send(kDown);
+  session.send(kDown);  // onto the monster that wins
+  ASSERT_TRUE(session.wait_for_text("你被怪物击杀了！")) << session.screen_text();
+  EXPECT_TRUE(session.screen_contains("怪物对你造成了55点伤害！"));
+  ASSERT_TRUE(wait_for_menu(session, kChineseChoices)) << session.screen_text();
+  EXPECT_TRUE(SaveFile::read(file).bytes == saved.bytes);
+  session.send("3");
+  expect_exit(session);
+}
+
+// The same answers give the same world in English and in developer mode; the
+// developer's answers are typed at bare prompts, and a hang-up saves.
+TEST(DeveloperPlaythrough, SameAnswersAsInEnglishGiveTheSameSaveFile) {
+  const std::string seed_gbk = "\xCA\xC0\xBD\xE7";  // 世界
+  game expected;
+  expected.init(game::shash(seed_gbk));
+  ASSERT_EQ(expected.cell(0, 1).type, 0);
+
+  std::string english_file;
+  {
+    PtySession session(kProgram, big_window());
+    ASSERT_TRUE(wait_for_menu(session, kChineseChoices)) << session.screen_text();
+    switch_to_english(session);
+    session.send("1");
+    ASSERT_TRUE(session.wait_for_text("There are no available archives.")) << session.screen_text();
+    session.send("0\r");
+    ASSERT_TRUE(session.wait_for_text("Please enter the world name:")) << session.screen_text();
+    session.send("w\r");
+    ASSERT_TRUE(session.wait_for_text("Please enter the seed:")) << session.screen_text();
+    session.send("世界\r");  // typed on a UTF-8 terminal
+    ASSERT_TRUE(wait_for_map(session, expected, true)) << session.screen_text();
+    session.send(kEscape);
+    ASSERT_TRUE(wait_for_menu(session, kEnglishChoices)) << session.screen_text();
+    english_file = SaveFile::read(fs::path(session.working_directory()) / "saves" / "w.dat").bytes;
+    session.send("3");
+    expect_exit(session);
+  }
+  ASSERT_EQ(SaveFile{english_file}.seed(), game::shash(seed_gbk));
+
+  PtySession session(kProgram, developer(big_window()));
+  ASSERT_TRUE(wait_for_developer_prompt(session)) << session.screen_text();
+  session.send("1");
+  ASSERT_TRUE(wait_for_rows(session, 0, {"None.", ">"})) << session.screen_text();
+  session.send("0\r");
+  ASSERT_TRUE(wait_for_rows(session, 0, {">", ""})) << session.screen_text();
+  session.send("w\r");
+  ASSERT_TRUE(wait_for_rows(session, 0, {">", ""})) << session.screen_text();
+  session.send("世界\r");
+  ASSERT_TRUE(wait_for_map(session, expected, false)) << session.screen_text();
+  const fs::path file = fs::path(session.working_directory()) / "saves" / "w.dat";
+  EXPECT_TRUE(SaveFile::read(file).bytes == english_file);
+
+  session.send(kRight);
+  expected.localplayer.y = 1;
+  ASSERT_TRUE(wait_for_map(session, expected, false)) << session.screen_text();
+  session.hang_up();
+  expect_exit(session);
+  const SaveFile after_hang_up = SaveFile::read(file);
+  EXPECT_EQ(after_hang_up.y(), 1);
+  std::string moved = english_file;
+  const std::int32_t one = 1;
+  std::memcpy(moved.data() + SaveFile{english_file}.trailer() + 4, &one, sizeof one);
+  EXPECT_TRUE(after_hang_up.bytes == moved);
+}
+
+TEST(DeveloperPlaythrough, CornerViewBareStatusAndSilentFights) {
+  CraftedWorld crafted;
+  crafted.world.worldname = "corner";
+  crafted.world.localplayer.x = -512;
+  crafted.world.localplayer.y = -512;
+  crafted.place_monster(-512, -511, 25, 0, 30);    // won in silence
+  crafted.place_monster(-512, -509, 71, 28, 740);  // lost in silence
+  PtySession session(kProgram, crafted.saved_into(developer(big_window())));
+  const fs::path file = fs::path(session.working_directory()) / "saves" / "corner.dat";
+  const SaveFile before = SaveFile::read(file);
+  game& expected = crafted.world;
+
+  ASSERT_TRUE(wait_for_developer_prompt(session)) << session.screen_text();
+  session.send("1");
+  ASSERT_TRUE(wait_for_rows(session, 0, {"World:corner", "Location:corner", ">"})) << session.screen_text();
+  session.send("1\r");
+  ASSERT_TRUE(wait_for_map(session, expected, false)) << session.screen_text();
+  EXPECT_EQ(session.row(0), std::string(42, '#'));
+  EXPECT_EQ(session.row(10).substr(0, 24), std::string(20, '#') + "YYMM");
+
+  session.send(kF3);
+  ASSERT_TRUE(wait_for_rows(session, 21, {"-512 -512", "0 0", "10 5 100"})) << session.screen_text();
+  session.send(kRight);  // the fight is won within the frame, without a word
+  session.send(kRight);
+  expected.cell(-512, -511).type = 8;
+  expected.localplayer.y = -510;
+  ASSERT_TRUE(wait_for_map(session, expected, false)) << session.screen_text();
+  ASSERT_TRUE(wait_for_rows(session, 21, {"-512 -510", "0 0", "10 5 100", ""})) << session.screen_text();
+  EXPECT_EQ(session.row(10).substr(0, 26), std::string(16, '#') + "  M-YYMM");
+
+  session.send(kRight);  // the monster that wins: back at the prompt, nothing saved
+  ASSERT_TRUE(wait_for_developer_prompt(session)) << session.screen_text();
+  EXPECT_TRUE(SaveFile::read(file).bytes == before.bytes);
+  session.send("3");
+  expect_exit(session);
+}
+
+}  // namespace

@@ -1,0 +1,82 @@
+#include "play_workload.h"
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <random>
+
+#include "play/frame.h"
+#include "play/rules.h"
+#include "play/voice.h"
+#include "world/game.h"
+
+namespace play_workload {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::unique_ptr<game>& shared_game() {
+  static std::unique_ptr<game> instance;
+  return instance;
+}
+
+double milliseconds_since(Clock::time_point start) {
+  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+// A directory of its own for the saves, current while a save is written.
+class ScratchDirectory {
+ public:
+  ScratchDirectory()
+      : path_(std::filesystem::temp_directory_path() /
+              ("lanternvale-bench-" + std::to_string(std::random_device()()))),
+        previous_(std::filesystem::current_path()) {
+    std::filesystem::create_directory(path_);
+    std::filesystem::current_path(path_);
+  }
+  ~ScratchDirectory() {
+    std::filesystem::current_path(previous_);
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+
+ private:
+  std::filesystem::path path_;
+  std::filesystem::path previous_;
+};
+
+}  // namespace
+
+void prepare_world() {
+  if (shared_game()) return;
+  fill_gailv();
+  shared_game() = std::make_unique<game>();
+  shared_game()->init(1);
+}
+
+std::size_t compose_frame() { return play::compose_frame(*shared_game(), play::chinese_voice(), true).size(); }
+
+const std::string& composed_frame() {
+  static const std::string frame = play::compose_frame(*shared_game(), play::chinese_voice(), true);
+  return frame;
+}
+
+NewWorldTimes new_world_to_first_frame(const std::string& seed_text) {
+  prepare_world();
+  game& world = *shared_game();
+  world.worldname = "bench";
+  ScratchDirectory directory;
+  NewWorldTimes times;
+  auto start = Clock::now();
+  world.init(play::seed_for(seed_text));
+  times.generate_ms = milliseconds_since(start);
+  start = Clock::now();
+  times.saved = world.save(world.worldname).ok;
+  times.save_ms = milliseconds_since(start);
+  start = Clock::now();
+  times.frame_bytes = play::compose_frame(world, play::chinese_voice(), false).size();
+  times.frame_ms = milliseconds_since(start);
+  return times;
+}
+
+}  // namespace play_workload

@@ -1,0 +1,29 @@
+#pragma once
+// The playthrough's work, seen from the benchmarks through plain functions:
+// the game's headers cannot share a translation unit with Google Benchmark's
+// (the game's strength table is called `benchmark`).
+
+#include <cstddef>
+#include <string>
+
+namespace play_workload {
+
+// A generated world with the player at (0, 0), shared by the measurements.
+void prepare_world();
+// Composes the frame of that world (status lines shown) and returns its size.
+std::size_t compose_frame();
+// A composed frame, to copy as the baseline.
+const std::string& composed_frame();
+
+// What follows the seed's Enter in a new world, in milliseconds: the seed,
+// generation, the first save (in a scratch directory) and the first frame.
+struct NewWorldTimes {
+  double generate_ms = 0;
+  double save_ms = 0;
+  double frame_ms = 0;
+  std::size_t frame_bytes = 0;
+  bool saved = false;
+};
+NewWorldTimes new_world_to_first_frame(const std::string& seed_text);
+
+}  // namespace play_workload

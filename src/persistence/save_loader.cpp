@@ -118,7 +118,10 @@ class SaveReader {
 };
 
 std::string position_text(std::int64_t x, std::int64_t y) {
-  return "(" + std::to_string(x) + ", " + std::to_string(y) + ")";
+  // Appended piece by piece: GCC 12 warns falsely about "(" + ... at -O3.
+  std::string text = "(";
+  text.append(std::to_string(x)).append(", ").append(std::to_string(y)).append(")");
+  return text;
 }
 
 // The first value in `row` that the game could not work with, if any: a type

@@ -77,7 +77,9 @@ std::optional<char> escaped_device_letter(std::string_view stem) {
   const std::optional<unsigned char> letter = hex_pair_at(stem, 1);
   if (!letter || !is_ascii_letter(*letter)) return std::nullopt;
   const char first = static_cast<char>(*letter);
-  if (!is_device_name(std::string(1, first) + std::string(stem.substr(kEscapeLength)))) return std::nullopt;
+  std::string unescaped(1, first);
+  unescaped.append(stem.substr(kEscapeLength));
+  if (!is_device_name(unescaped)) return std::nullopt;
   return first;
 }
 

@@ -41,24 +41,38 @@ class FrameLoop {
   FrameLoop(game& world, const Voice& voice) : world_(world), voice_(voice) {}
 
   int run() {
-    console::Platform& platform = console::platform();
     for (;;) {
-      std::string frame = begin_frame();
-      const Next encounter = meet_what_is_here(frame);
-      if (encounter == Next::kDied) return 0;
-      if (encounter == Next::kLeave) return end_with_save(world_, voice_);
-      const bool key_was_waiting = platform.key_waiting();
-      if (key_was_waiting && handle_key() == Next::kLeave) {
-        write(frame);
-        return end_with_save(world_, voice_);
+      switch (play_frame()) {
+        case Next::kGoOn:
+          break;
+        case Next::kLeave:
+          return end_with_save(world_, voice_);
+        case Next::kDied:
+          return 0;
       }
-      if (view_fits_) frame += compose_status(world_.localplayer, voice_, f3_);
-      write(frame);
-      if (!key_was_waiting) platform.wait_for_key(kFrameWaitMs);
     }
   }
 
  private:
+  // The view, the encounters on the player's cell, at most one key and the
+  // status lines; then, if no key was waiting, a rest of about a frame, cut
+  // short by the next key.
+  Next play_frame() {
+    std::string frame = begin_frame();
+    const Next encounter = meet_what_is_here(frame);
+    if (encounter != Next::kGoOn) return encounter;
+    console::Platform& platform = console::platform();
+    const bool key_was_waiting = platform.key_waiting();
+    if (key_was_waiting && handle_key() == Next::kLeave) {
+      write(frame);  // without status lines: Escape leaves before them
+      return Next::kLeave;
+    }
+    if (view_fits_) frame += compose_status(world_.localplayer, voice_, f3_);
+    write(frame);
+    if (!key_was_waiting) platform.wait_for_key(kFrameWaitMs);
+    return Next::kGoOn;
+  }
+
   Position position() const { return Position{world_.localplayer.x, world_.localplayer.y}; }
 
   // The view, or in a window too small for it the line that says so. The

@@ -9,6 +9,7 @@
 
 #include "persistence/little_endian.h"
 #include "persistence/save_file.h"
+#include "persistence/save_name.h"
 #include "support/scratch_directory.h"
 #include "world/game.h"
 
@@ -196,6 +197,18 @@ TEST_F(SaveFiles, NamesWithSeparatorsStayInsideSaves) {
   EXPECT_EQ(loaded.worldname, "a/b");
 }
 
+// Windows names are Unicode (a POSIX run in a UTF-8 locale is tested apart).
+TEST_F(SaveFiles, AChineseNameFindsItsFileWhereNamesAreUnicode) {
+  if (!persistence::running_file_naming().utf8) GTEST_SKIP() << "file names here are bytes";
+  const std::string lantern_gbk = "\xc7\xe0\xb5\xc6";
+  fs::create_directories("saves");
+  write_file(fs::path(u8"saves/\u9752\u706f.dat"), lantern_gbk + "\n");
+  game world;
+  EXPECT_EQ(world.findDatFiles(), (SaveList{{lantern_gbk, lantern_gbk}}));
+  // Found by its GBK name, then refused for its length.
+  EXPECT_EQ(world.open(lantern_gbk).problem, "saves/" + lantern_gbk + ".dat: file ends at byte 5 inside the seed");
+}
+
 // A damaged file is refused with what is wrong and where, and left as it was.
 TEST_F(SaveFiles, ADamagedFileIsRefusedAndLeftAlone) {
   game world;
@@ -244,7 +257,8 @@ TEST_F(SaveFiles, ADamagedFileIsRefusedAndLeftAlone) {
     EXPECT_EQ(loaded.problem, "saves/abc.dat: " + damage.problem);
     EXPECT_EQ(fs::file_size(file), damaged_size);
     EXPECT_EQ(fs::last_write_time(file), damaged_time);
-    fs::copy_file(pristine, file, fs::copy_options::overwrite_existing);
+    fs::remove(file);  // MinGW's copy_file does not overwrite
+    fs::copy_file(pristine, file);
   }
   write_file(file, "no line end");
   EXPECT_EQ(target.open("abc").problem, "saves/abc.dat: file ends at byte 11 inside the world name");

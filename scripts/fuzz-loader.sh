@@ -5,7 +5,7 @@
 set -eu
 cd "$(dirname "$0")/.."
 
-command -v clang++ >/dev/null 2>&1 || { echo "fuzzing needs clang++ (Debian: apt-get install clang)" >&2; exit 1; }
+scripts/install-deps.sh fuzz
 seconds="${1:-60}"
 out=build/fuzz
 mkdir -p "$out/corpus"

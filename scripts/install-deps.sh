@@ -1,6 +1,6 @@
 #!/bin/sh
 # Installs from Debian's packages what a make target needs, when it is missing.
-# Usage: scripts/install-deps.sh build|test|bench|windows|windows-test
+# Usage: scripts/install-deps.sh build|test|bench|windows|windows-test|fuzz
 # Exit status 3: something is missing and this user cannot install it.
 set -eu
 
@@ -36,7 +36,10 @@ case "${1:-build}" in
     # worth of packages that a console program's tests never use.
     apt_options="--no-install-recommends"
     ;;
-  *) echo "usage: $0 build|test|bench|windows|windows-test" >&2; exit 2 ;;
+  fuzz)
+    have_cmd clang++ || want clang
+    ;;
+  *) echo "usage: $0 build|test|bench|windows|windows-test|fuzz" >&2; exit 2 ;;
 esac
 
 [ -z "$need" ] && exit 0

@@ -46,6 +46,7 @@ class KeyReader {
   // No input will come any more (the terminal hung up): what is already
   // decoded is still read, then every read ends at once.
   void end_input();
+  bool input_ended() const { return ended_; }
 
  private:
   bool key_ready() const;

@@ -53,6 +53,10 @@ class Platform {
   // (true at end of input too). Lets a frame loop rest between frames instead
   // of spinning on key_waiting.
   virtual bool wait_for_key(int timeout_ms) = 0;
+  // True once input has ended for good (a read met the end of a pipe, the
+  // terminal hung up, a termination request came): nobody is watching, so
+  // waits meant for the player's eyes can be skipped.
+  virtual bool input_ended() = 0;
   // The window's size, or nothing when output is not a terminal or the size
   // is unknown.
   virtual std::optional<WindowSize> window_size() = 0;

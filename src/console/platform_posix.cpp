@@ -112,6 +112,7 @@ class PosixPlatform final : public Platform {
   bool key_waiting() override;
   int read_key() override;
   bool wait_for_key(int timeout_ms) override;
+  bool input_ended() override;
   std::optional<WindowSize> window_size() override;
   void sleep_ms(int milliseconds) override;
   std::int32_t clock_ms() override;
@@ -210,6 +211,11 @@ int PosixPlatform::read_key() {
 bool PosixPlatform::wait_for_key(int timeout_ms) {
   handle_signals();
   return keys().wait_for_key(timeout_ms);
+}
+
+bool PosixPlatform::input_ended() {
+  handle_signals();
+  return keys().input_ended();
 }
 
 std::optional<WindowSize> PosixPlatform::window_size() {

@@ -139,6 +139,10 @@ class WindowsPlatform final : public Platform {
     }
   }
 
+  // Closing the console window ends the process through the control
+  // handler; the console's input itself never ends.
+  bool input_ended() override { return false; }
+
   std::optional<WindowSize> window_size() override {
     CONSOLE_SCREEN_BUFFER_INFO info;
     if (GetConsoleScreenBufferInfo(GetStdHandle(STD_OUTPUT_HANDLE), &info) == 0) return std::nullopt;

@@ -14,7 +14,13 @@ constexpr int kFightEndPauseMs = 1000;
 
 game::point& players_cell(game& world) { return world.cell(world.localplayer.x, world.localplayer.y); }
 
-void pause(int milliseconds) { console::platform().sleep_ms(milliseconds); }
+// A fight is paced for the player to follow. Once the input has ended (the
+// terminal closed, a termination request) nobody follows it, and the world
+// waiting to be saved should not wait for a long fight's pauses.
+void pause(int milliseconds) {
+  console::Platform& platform = console::platform();
+  if (!platform.input_ended()) platform.sleep_ms(milliseconds);
+}
 
 void tell_blow(const std::string& prefix, ll damage, const std::string& suffix) {
   say(prefix + std::to_string(damage) + suffix);

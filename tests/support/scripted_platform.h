@@ -92,6 +92,7 @@ class ScriptedPlatform : public console::Platform {
   std::vector<int> sleeps;
   std::vector<std::string> titles;
   std::vector<int> key_wait_ms;  // waits that ended without a key
+  bool ended = false;            // input ended by other means than reading (a hang-up)
   std::optional<console::WindowSize> window;  // unknown unless a test sets it
 
   // Each start is a new run: later keys are not typed before its window ends.
@@ -129,6 +130,7 @@ class ScriptedPlatform : public console::Platform {
     now_ms += timeout_ms;
     return false;
   }
+  bool input_ended() override { return reads_after_end > 0 || ended; }
   std::optional<console::WindowSize> window_size() override { return window; }
 
   void sleep_ms(int milliseconds) override {

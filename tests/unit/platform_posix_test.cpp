@@ -201,7 +201,9 @@ TEST_F(PlatformInTerminal, TerminationEndsTheInputFirstSoTheGameCanWindDown) {
     console::Platform& platform = console::native_platform();
     platform.start();
     say("READY\n");
-    if (platform.read_key() == console::kEndOfInput && platform.wait_for_key(600000)) say("WOUND DOWN\n");
+    if (platform.read_key() == console::kEndOfInput && platform.input_ended() && platform.wait_for_key(600000)) {
+      say("WOUND DOWN\n");
+    }
     platform.restore();
     return 0;
   });

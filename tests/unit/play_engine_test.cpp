@@ -96,6 +96,36 @@ TEST_F(Playthrough, ALoudFightTellsEveryBlowWithItsPausesAndKeepsOnlyTheSlainCel
   EXPECT_TRUE(world.localplayer.hp == 100 && world.cell(0, 1).m.hp == 30);
 }
 
+// A hang-up in the middle of a long fight: the fight is told to its end at
+// once, and the world is saved without waiting out the pauses.
+class HangUpInAFight : public PacedPlatform {
+ public:
+  using PacedPlatform::PacedPlatform;
+  void sleep_ms(int milliseconds) override {
+    PacedPlatform::sleep_ms(milliseconds);
+    ended = true;
+    typed.clear();
+  }
+};
+
+TEST(PlaythroughEnd, AHangUpDuringAFightSkipsTheRestOfItsPausesAndSaves) {
+  test_support::ScratchDirectory directory{"lanternvale-play-"};
+  test_support::StreamCapture out{std::cout};
+  HangUpInAFight platform(&out);
+  platform.untie_streams();
+  game world;
+  world.worldname = "w";
+  world.cell(0, 0).type = 3;
+  world.cell(0, 0).m = {6, 0, 400};  // 40 exchanges of 10 against 1
+  platform.typed = {'x'};
+  EXPECT_EQ(play::run_frame_loop(world, play::english_voice()), 0);
+  EXPECT_EQ(platform.sleeps, (std::vector<int>{100}));
+  EXPECT_EQ(count(out.text(), "You have dealt 10 damage to the monster!\n"), 40u);
+  EXPECT_EQ(count(out.text(), "You killed the monster!"), 1u);
+  EXPECT_EQ(world.cell(0, 0).type, 8);
+  EXPECT_TRUE(fs::is_regular_file("saves/w.dat"));
+}
+
 TEST_F(Playthrough, AStalemateIsToldOnceAndFoughtAgainOnlyWhenThePlayerComesBack) {
   place_monster(0, 0, 5, 10, 50);  // neither side can hurt the other
   block_saves();

@@ -11,16 +11,28 @@ std::int32_t color[5] = {0xC0C0C0, 0x99E64D, 0xFFE65D, 0x87CEEB, 0x8A2BE2};
 
 void enableANSI() { platform().enable_escape_sequences(); }
 
+std::string color_sequence(int r, int g, int b) {
+  return "\x1b[38;2;" + std::to_string(r) + ';' + std::to_string(g) + ';' + std::to_string(b) + 'm';
+}
+
+std::string color_sequence(int packed_rgb) {
+  return color_sequence((packed_rgb >> 16) & 255, (packed_rgb >> 8) & 255, packed_rgb & 255);
+}
+
+std::string cursor_sequence(int x, int y) {
+  // In 64 bits: the 1-based numbers of the largest int have no int.
+  return "\x1b[" + std::to_string(static_cast<long long>(x) + 1) + ';' +
+         std::to_string(static_cast<long long>(y) + 1) + 'H';
+}
+
 void gotoxy(int x, int y) {
-  std::cout << "\x1b[" << x + 1 << ';' << y + 1 << 'H';
+  std::cout << cursor_sequence(x, y);
   std::cout.flush();
 }
 
-void setColor(int r, int g, int b) { std::cout << "\x1b[38;2;" << r << ';' << g << ';' << b << 'm'; }
+void setColor(int r, int g, int b) { std::cout << color_sequence(r, g, b); }
 
-void setColor(int packed_rgb) {
-  setColor((packed_rgb >> 16) & 255, (packed_rgb >> 8) & 255, packed_rgb & 255);
-}
+void setColor(int packed_rgb) { std::cout << color_sequence(packed_rgb); }
 
 void setBgColor(int r, int g, int b) { std::cout << "\x1b[48;2;" << r << ';' << g << ';' << b << 'm'; }
 

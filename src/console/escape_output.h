@@ -16,6 +16,12 @@ extern std::int32_t color[5];
 inline constexpr const char* kBoxBorder = "+--------------------------------+";
 inline constexpr int kBoxLineMs = 70;
 
+// The escape sequences themselves, for output composed in memory (a map frame
+// goes out in one write): the bytes setColor and gotoxy write.
+std::string color_sequence(int r, int g, int b);
+std::string color_sequence(int packed_rgb);
+std::string cursor_sequence(int x, int y);
+
 // Lets the console interpret escape sequences (once, at start-up).
 void enableANSI();
 // Cursor to 0-based row x, column y; flushes.

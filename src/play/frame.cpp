@@ -30,20 +30,14 @@ void append_number(std::string& out, long long value) {
   out.append(digits, result.ptr);
 }
 
-std::string color_sequence(int r, int g, int b) {
-  std::string sequence;
-  append_color(sequence, r, g, b);
-  return sequence;
-}
-
 // The colour sequences a frame uses, made once per frame: silver for the
 // frame and empty cells, the palette for the rest.
 struct CellColors {
-  std::string silver = color_sequence(192, 192, 192);
+  std::string silver = console::color_sequence(192, 192, 192);
   std::array<std::string, kLevels> by_level;
 
   CellColors() {
-    for (int level = 0; level < kLevels; ++level) append_color(by_level[level], console::color[level]);
+    for (int level = 0; level < kLevels; ++level) by_level[level] = console::color_sequence(console::color[level]);
   }
 };
 
@@ -89,28 +83,6 @@ void append_status_lines(std::string& out, const game::player& player, const Sta
 }
 
 }  // namespace
-
-void append_color(std::string& out, int r, int g, int b) {
-  out += "\x1b[38;2;";
-  append_number(out, r);
-  out += ';';
-  append_number(out, g);
-  out += ';';
-  append_number(out, b);
-  out += 'm';
-}
-
-void append_color(std::string& out, int packed_rgb) {
-  append_color(out, (packed_rgb >> 16) & 255, (packed_rgb >> 8) & 255, packed_rgb & 255);
-}
-
-void append_cursor_move(std::string& out, int row, int column) {
-  out += "\x1b[";
-  append_number(out, static_cast<long long>(row) + 1);
-  out += ';';
-  append_number(out, static_cast<long long>(column) + 1);
-  out += 'H';
-}
 
 console::WindowSize view_size_needed(const Voice& voice) {
   const int view_lines = kViewCells + (voice.bordered_view ? kBorderLines : 0);

@@ -1,7 +1,6 @@
 #pragma once
 // One frame of the map, composed in memory so that it reaches the terminal in
-// one write and never shows half drawn. The bytes are exactly those the
-// console's own colour and cursor functions would write.
+// one write and never shows half drawn.
 
 #include <string>
 
@@ -16,11 +15,6 @@ namespace play {
 inline constexpr const char* kHideCursorHome = "\x1b[?25l\x1b[H";
 // Clears the screen, for a frame that must not leave a stale line behind.
 inline constexpr const char* kEraseScreen = "\x1b[2J";
-
-// The same bytes as console::setColor (both forms) and console::gotoxy.
-void append_color(std::string& out, int r, int g, int b);
-void append_color(std::string& out, int packed_rgb);
-void append_cursor_move(std::string& out, int row, int column);
 
 // The window the map and its status lines need so that drawing them never
 // scrolls: the last blank status line ends with a line feed, so the cursor

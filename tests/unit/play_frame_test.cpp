@@ -1,9 +1,6 @@
-// Frames composed in memory: the bytes of the console's own functions, the
-// view at a corner of the world in each voice, and the status lines.
+// Frames composed in memory: the view at a corner of the world in each voice, and the status lines.
 #include <gtest/gtest.h>
 
-#include <iostream>
-#include <sstream>
 #include <string>
 
 #include "console/escape_output.h"
@@ -20,22 +17,6 @@ std::string repeat(const std::string& piece, int times) {
   std::string out;
   while (times-- > 0) out += piece;
   return out;
-}
-
-TEST(FrameBytes, EscapeSequencesAreThoseOfTheConsoleFunctions) {
-  std::ostringstream written;
-  std::streambuf* const old = std::cout.rdbuf(written.rdbuf());
-  std::string composed;
-  for (const int packed : {0xC0C0C0, 0x8A2BE2, -1}) {
-    console::setColor(packed);
-    play::append_color(composed, packed);
-  }
-  console::setColor(300, -4, 0);
-  play::append_color(composed, 300, -4, 0);
-  console::gotoxy(25, 120);
-  play::append_cursor_move(composed, 25, 120);
-  std::cout.rdbuf(old);
-  EXPECT_EQ(composed, written.str());
 }
 
 // The player at the top-left corner, a level-2 monster to its right and a

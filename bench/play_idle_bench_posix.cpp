@@ -3,20 +3,16 @@
 // terminal would, its time taken from /proc over a few seconds.
 
 #include <benchmark/benchmark.h>
-#include <poll.h>
-#include <pty.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
-#include <random>
 #include <sstream>
 #include <string>
 #include <string_view>
+
+#include "support/pseudo_terminal.h"
+#include "support/scratch_directory.h"
 
 namespace {
 
@@ -26,67 +22,30 @@ constexpr std::chrono::seconds kStepTimeout{60};
 
 class GameInTerminal {
  public:
-  GameInTerminal() : directory_(std::filesystem::temp_directory_path() /
-                                ("lanternvale-idle-" + std::to_string(std::random_device()()))) {
-    std::filesystem::create_directory(directory_);
-    winsize size{};
-    size.ws_row = 30;  // room for the map and its status lines
-    size.ws_col = 80;
-    pid_ = forkpty(&master_, nullptr, nullptr, &size);
-    if (pid_ == 0) {
-      if (chdir(directory_.c_str()) != 0) _exit(126);
-      setenv("LANG", "C.UTF-8", 1);
-      setenv("LC_ALL", "C.UTF-8", 1);
-      setenv("TERM", "xterm-256color", 1);
-      execl(LANTERNVALE_BINARY, LANTERNVALE_BINARY, static_cast<char*>(nullptr));
-      _exit(127);
-    }
-  }
-  ~GameInTerminal() {
-    if (pid_ > 0) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-    }
-    if (master_ >= 0) close(master_);
-    std::error_code ignored;
-    std::filesystem::remove_all(directory_, ignored);
+  // 30 rows: room for the map and its status lines.
+  GameInTerminal() : terminal_(30, 80) {
+    terminal_.start({LANTERNVALE_BINARY, test_support::terminal_environment("C.UTF-8"), directory_.path().string()});
   }
 
-  bool started() const { return pid_ > 0 && master_ >= 0; }
-  void send(std::string_view keys) {
-    if (write(master_, keys.data(), keys.size()) < 0) output_.clear();
-  }
+  void send(std::string_view keys) { terminal_.send(keys); }
   // Reads the output until `text` appears after what earlier waits saw.
   bool wait_for(std::string_view text) {
-    const auto deadline = Clock::now() + kStepTimeout;
-    while (Clock::now() < deadline) {
-      const std::size_t found = output_.find(text, seen_);
-      if (found != std::string::npos) {
-        seen_ = found + text.size();
-        return true;
-      }
-      read_for(std::chrono::milliseconds(20));
-    }
-    return false;
+    if (!terminal_.wait_for_output(text, seen_, kStepTimeout)) return false;
+    seen_ = terminal_.output().find(text, seen_) + text.size();
+    return true;
   }
   // Keeps reading, as a terminal does, for `duration`.
   std::size_t read_for(Clock::duration duration) {
-    const std::size_t before = output_.size();
+    const std::size_t before = terminal_.output().size();
     const auto deadline = Clock::now() + duration;
     for (auto now = Clock::now(); now < deadline; now = Clock::now()) {
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count();
-      pollfd readable{master_, POLLIN, 0};
-      if (poll(&readable, 1, static_cast<int>(left) + 1) <= 0) continue;
-      char buffer[65536];
-      const ssize_t n = read(master_, buffer, sizeof buffer);
-      if (n <= 0) break;
-      output_.append(buffer, static_cast<std::size_t>(n));
+      terminal_.read(std::chrono::duration_cast<test_support::Timeout>(deadline - now) + test_support::Timeout{1});
     }
-    return output_.size() - before;
+    return terminal_.output().size() - before;
   }
   // User and system time of the game so far, in seconds.
   double processor_seconds() const {
-    std::ifstream stat("/proc/" + std::to_string(pid_) + "/stat");
+    std::ifstream stat("/proc/" + std::to_string(terminal_.pid()) + "/stat");
     std::string line;
     std::getline(stat, line);
     std::istringstream fields(line.substr(line.rfind(')') + 2));
@@ -100,10 +59,8 @@ class GameInTerminal {
   }
 
  private:
-  std::filesystem::path directory_;
-  int master_ = -1;
-  pid_t pid_ = -1;
-  std::string output_;
+  test_support::TemporaryDirectory directory_{"lanternvale-idle-"};
+  test_support::PseudoTerminal terminal_;  // after the directory: the game ends first
   std::size_t seen_ = 0;
 };
 
@@ -125,7 +82,7 @@ void BM_IdleMapProcessorTime(benchmark::State& state) {
   double bytes_per_second = 0;
   for (auto _ : state) {
     GameInTerminal game;
-    if (!game.started() || !reach_the_map(game)) {
+    if (!reach_the_map(game)) {
       state.SkipWithError("the game did not reach its map");
       return;
     }

@@ -3,21 +3,21 @@
 // libvterm, as a player's terminal would show it. Every wait has a timeout,
 // so a broken build fails a test instead of hanging it.
 
-#include <sys/types.h>
 #include <termios.h>
 
-#include <chrono>
 #include <functional>
-#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "support/pseudo_terminal.h"
+#include "support/scratch_directory.h"
 
 struct VTerm;
 
 namespace e2e {
 
-using Timeout = std::chrono::milliseconds;
+using test_support::Timeout;
 // Generous: the menus take 0.7 s to draw, and the suite may run under the
 // sanitizers on a busy machine.
 inline constexpr Timeout kDefaultTimeout{20000};
@@ -36,15 +36,9 @@ struct SessionOptions {
   std::function<void(const std::string& working_directory)> prepare;
 };
 
-struct ExitStatus {
-  enum class Kind { kStillRunning, kExited, kSignaled };
-  Kind kind = Kind::kStillRunning;
-  int value = 0;  // exit code or signal number
-
-  bool exited_with(int code) const { return kind == Kind::kExited && value == code; }
-  bool killed_by(int signal) const { return kind == Kind::kSignaled && value == signal; }
-};
-std::ostream& operator<<(std::ostream& out, const ExitStatus& status);
+using test_support::describe_modes;
+using test_support::ExitStatus;
+using test_support::same_modes;
 
 struct Cursor {
   int row = 0;
@@ -82,7 +76,7 @@ class PtySession {
   Cursor cursor() const;
   std::string title() const;
   // Every byte the program wrote, unconverted.
-  const std::string& raw_output() const { return raw_output_; }
+  const std::string& raw_output() const { return terminal_.output(); }
 
   // The terminal's modes as set up before the program started, and now (also
   // valid after the program ended).
@@ -91,26 +85,16 @@ class PtySession {
   const std::string& working_directory() const { return working_directory_; }
 
  private:
-  void start_program(const std::string& program, const SessionOptions& options);
-  // Reads the output there is, waiting up to `wait` for some; true if any came.
-  bool pump(Timeout wait);
-  void check_exit();
   friend struct TerminalCallbacks;  // libvterm's replies and property changes
 
-  int master_ = -1;
-  int slave_ = -1;  // kept open so output can be read, and modes checked, after exit
-  pid_t pid_ = -1;
-  ExitStatus status_;
-  VTerm* terminal_ = nullptr;
-  std::string raw_output_;
+  test_support::TemporaryDirectory directory_{"lanternvale-e2e-"};
+  std::string working_directory_ = directory_.path().string();
+  // After the directory: the program ends before its directory goes.
+  test_support::PseudoTerminal terminal_;
+  VTerm* vterm_ = nullptr;
   std::string title_;
   bool cursor_visible_ = true;
   termios modes_before_start_{};
-  std::string working_directory_;
 };
-
-// Equal flags, control characters and speeds.
-bool same_modes(const termios& a, const termios& b);
-std::string describe_modes(const termios& modes);
 
 }  // namespace e2e

@@ -1,8 +1,8 @@
 #pragma once
-// A fresh empty directory under the system's temporary directory, made the
-// current one for the life of the object, then left and removed with all it
-// holds. Portable where mkdtemp is not (Windows): a random name is created
-// with create_directory, which fails rather than reuse one that exists.
+// Fresh empty directories under the system's temporary directory, removed
+// with all they hold at the end of the object's life. Portable where mkdtemp
+// is not (Windows): a random name is created with create_directory, which
+// fails rather than reuse one that exists.
 
 #include <filesystem>
 #include <random>
@@ -12,19 +12,15 @@
 
 namespace test_support {
 
-class ScratchDirectory {
+class TemporaryDirectory {
  public:
-  explicit ScratchDirectory(const std::string& prefix = "lanternvale-test-")
-      : path_(create_unique(prefix)), previous_(std::filesystem::current_path()) {
-    std::filesystem::current_path(path_);
-  }
-  ~ScratchDirectory() {
+  explicit TemporaryDirectory(const std::string& prefix) : path_(create_unique(prefix)) {}
+  ~TemporaryDirectory() {
     std::error_code ignored;
-    std::filesystem::current_path(previous_, ignored);
     std::filesystem::remove_all(path_, ignored);
   }
-  ScratchDirectory(const ScratchDirectory&) = delete;
-  ScratchDirectory& operator=(const ScratchDirectory&) = delete;
+  TemporaryDirectory(const TemporaryDirectory&) = delete;
+  TemporaryDirectory& operator=(const TemporaryDirectory&) = delete;
 
   const std::filesystem::path& path() const { return path_; }
 
@@ -41,6 +37,27 @@ class ScratchDirectory {
   }
 
   std::filesystem::path path_;
+};
+
+// A temporary directory made the current one for the life of the object, then
+// left and removed.
+class ScratchDirectory {
+ public:
+  explicit ScratchDirectory(const std::string& prefix = "lanternvale-test-")
+      : directory_(prefix), previous_(std::filesystem::current_path()) {
+    std::filesystem::current_path(directory_.path());
+  }
+  ~ScratchDirectory() {
+    std::error_code ignored;
+    std::filesystem::current_path(previous_, ignored);
+  }
+  ScratchDirectory(const ScratchDirectory&) = delete;
+  ScratchDirectory& operator=(const ScratchDirectory&) = delete;
+
+  const std::filesystem::path& path() const { return directory_.path(); }
+
+ private:
+  TemporaryDirectory directory_;  // removed after the destructor has left it
   std::filesystem::path previous_;
 };
 

@@ -1,10 +1,7 @@
 // The POSIX platform in a real pseudo-terminal: the modes it sets and gives
 // back, and what becomes of the terminal at signals, Ctrl+Z and crashes. Each
 // case runs the platform in a child process that owns the terminal.
-#include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
-#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -13,7 +10,6 @@
 
 #include <chrono>
 #include <csignal>
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
@@ -21,113 +17,67 @@
 #include <string>
 
 #include "console/platform.h"
+#include "support/pseudo_terminal.h"
 
 namespace {
 
 using Body = std::function<int()>;
-constexpr auto kGiveUpAfter = std::chrono::seconds(20);
+using test_support::ExitStatus;
+constexpr test_support::Timeout kGiveUpAfter = std::chrono::seconds(20);
 
 void say(const std::string& text) {
   [[maybe_unused]] const ssize_t ignored = ::write(STDOUT_FILENO, text.data(), text.size());
 }
 
-// The child that runs `body` holds the terminal in a process group of its own
-// below a session leader, as a job under a shell does, so that Ctrl+Z really
-// stops it. The leader passes the body's end on as its exit code.
-[[noreturn]] void run_as_job(const char* terminal_name, const Body& body) {
-  ::setsid();
-  const int terminal = ::open(terminal_name, O_RDWR);
-  ::ioctl(terminal, TIOCSCTTY, 0);
+// Runs `body` in a process group of its own below the terminal's session
+// leader, as a job under a shell, so that Ctrl+Z really stops it. The leader
+// passes the body's end on as its exit code.
+int run_as_job(const Body& body) {
   const pid_t job = ::fork();
   if (job == 0) {
     ::setpgid(0, 0);
     std::signal(SIGTTOU, SIG_IGN);
-    ::tcsetpgrp(terminal, ::getpgrp());
+    ::tcsetpgrp(STDIN_FILENO, ::getpgrp());
     std::signal(SIGTTOU, SIG_DFL);
-    for (const int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) ::dup2(terminal, fd);
-    ::close(terminal);
     say("PID " + std::to_string(::getpid()) + "\n");
     std::exit(body());
   }
   int status = 0;
   while (::waitpid(job, &status, 0) < 0) {
   }
-  ::_exit(WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status));
+  return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
 }
 
 class PlatformInTerminal : public testing::Test {
  protected:
   void start(const Body& body) {
-    master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
-    ASSERT_GE(master_, 0);
-    ASSERT_EQ(::grantpt(master_), 0);
-    ASSERT_EQ(::unlockpt(master_), 0);
-    ASSERT_EQ(::tcgetattr(master_, &found_), 0);
-    const std::string name = ::ptsname(master_);
-    std::cout.flush();
-    leader_ = ::fork();
-    ASSERT_GE(leader_, 0);
-    if (leader_ == 0) run_as_job(name.c_str(), body);
+    found_ = terminal_.modes();
+    terminal_.start([&body] { return run_as_job(body); });
     ASSERT_TRUE(wait_for("\n"));
-    job_ = std::atoi(output_.c_str() + output_.find("PID ") + 4);
+    job_ = std::atoi(output().c_str() + output().find("PID ") + 4);
     ASSERT_GT(job_, 0);
   }
 
   void TearDown() override {
-    if (leader_ > 0 && exit_code_ < 0) {
-      ::kill(job_, SIGKILL);
-      ::kill(leader_, SIGKILL);
-      ::waitpid(leader_, nullptr, 0);
-    }
-    if (master_ >= 0) ::close(master_);
+    if (job_ > 0 && terminal_.status().kind == ExitStatus::Kind::kStillRunning) ::kill(job_, SIGKILL);
   }
+
+  const std::string& output() const { return terminal_.output(); }
 
   // Reads the job's output until it holds `text` after `from`.
   bool wait_for(const std::string& text, std::size_t from = 0) {
-    const auto give_up = std::chrono::steady_clock::now() + kGiveUpAfter;
-    while (output_.find(text, from) == std::string::npos) {
-      if (std::chrono::steady_clock::now() > give_up || !drain()) return false;
-    }
-    return true;
+    return terminal_.wait_for_output(text, from, kGiveUpAfter);
   }
 
-  // Takes what the job wrote within a short while; false once it can write no more.
-  bool drain() {
-    pollfd watched{master_, POLLIN, 0};
-    if (::poll(&watched, 1, 50) <= 0) return true;
-    char chunk[4096];
-    const ssize_t got = ::read(master_, chunk, sizeof chunk);
-    if (got <= 0) return false;
-    output_.append(chunk, static_cast<std::size_t>(got));
-    return true;
-  }
-
-  void type(const std::string& bytes) {
-    ASSERT_EQ(::write(master_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
-  }
+  void type(const std::string& bytes) { terminal_.send(bytes); }
 
   // The leader's exit code: the job's own, or 128 + the signal that ended it.
   int finish() {
-    const auto give_up = std::chrono::steady_clock::now() + kGiveUpAfter;
-    int status = 0;
-    while (::waitpid(leader_, &status, WNOHANG) == 0) {
-      if (std::chrono::steady_clock::now() > give_up) return -1;
-      drain();  // a job blocked on a full terminal would never end
-    }
-    // What the job wrote just before it ended may still wait in the terminal.
-    std::size_t seen = 0;
-    do {
-      seen = output_.size();
-    } while (drain() && output_.size() != seen);
-    exit_code_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return exit_code_;
+    const ExitStatus status = terminal_.wait_for_exit(kGiveUpAfter);
+    return status.kind == ExitStatus::Kind::kExited ? status.value : -1;
   }
 
-  termios modes() const {
-    termios now{};
-    ::tcgetattr(master_, &now);
-    return now;
-  }
+  termios modes() const { return terminal_.modes(); }
 
   bool job_stopped() const {
     std::ifstream stat("/proc/" + std::to_string(job_) + "/stat");
@@ -146,18 +96,13 @@ class PlatformInTerminal : public testing::Test {
   }
 
   void expect_modes_as_found() const {
-    const termios now = modes();
-    EXPECT_EQ(now.c_lflag, found_.c_lflag);
-    EXPECT_EQ(now.c_iflag, found_.c_iflag);
-    EXPECT_EQ(now.c_oflag, found_.c_oflag);
+    EXPECT_TRUE(test_support::same_modes(modes(), found_))
+        << "before: " << test_support::describe_modes(found_) << "\nafter:  " << test_support::describe_modes(modes());
   }
 
-  int master_ = -1;
-  pid_t leader_ = -1;
+  test_support::PseudoTerminal terminal_{25, 80};
   pid_t job_ = -1;
-  int exit_code_ = -1;
   termios found_{};
-  std::string output_;
 };
 
 int wait_for_a_key_with_the_cursor_hidden() {
@@ -178,22 +123,22 @@ TEST_F(PlatformInTerminal, RawKeysWhileRunningAndTheModesAsFoundAfterRestore) {
   EXPECT_NE(raw.c_lflag & ISIG, 0u);
   EXPECT_EQ(raw.c_iflag & ICRNL, 0u);
   EXPECT_NE(raw.c_oflag & OPOST, 0u);
-  EXPECT_NE(output_.find("\x1b[22;0t"), std::string::npos);
+  EXPECT_NE(output().find("\x1b[22;0t"), std::string::npos);
   type("q");
   EXPECT_EQ(finish(), 0);
   expect_modes_as_found();
-  const std::size_t ready = output_.find("READY");
-  EXPECT_NE(output_.find("\x1b[0m\x1b[?25h\x1b[23;0t", ready), std::string::npos);
+  const std::size_t ready = output().find("READY");
+  EXPECT_NE(output().find("\x1b[0m\x1b[?25h\x1b[23;0t", ready), std::string::npos);
 }
 
 TEST_F(PlatformInTerminal, TerminationDuringAKeyWaitRestoresAndEndsByTheSignal) {
   start(wait_for_a_key_with_the_cursor_hidden);
   ASSERT_TRUE(wait_for("READY"));
-  const std::size_t ready = output_.find("READY");
+  const std::size_t ready = output().find("READY");
   ::kill(job_, SIGTERM);
   EXPECT_EQ(finish(), 128 + SIGTERM);
   expect_modes_as_found();
-  EXPECT_NE(output_.find("\x1b[?25h", ready), std::string::npos);
+  EXPECT_NE(output().find("\x1b[?25h", ready), std::string::npos);
 }
 
 TEST_F(PlatformInTerminal, TerminationEndsTheInputFirstSoTheGameCanWindDown) {
@@ -210,7 +155,7 @@ TEST_F(PlatformInTerminal, TerminationEndsTheInputFirstSoTheGameCanWindDown) {
   ASSERT_TRUE(wait_for("READY"));
   ::kill(job_, SIGTERM);
   EXPECT_EQ(finish(), 128 + SIGTERM);
-  EXPECT_NE(output_.find("WOUND DOWN"), std::string::npos);
+  EXPECT_NE(output().find("WOUND DOWN"), std::string::npos);
   expect_modes_as_found();
 }
 
@@ -226,11 +171,10 @@ TEST_F(PlatformInTerminal, TellsTheWindowSize) {
     return 0;
   });
   ASSERT_TRUE(wait_for("READY"));
-  const winsize size{33, 101, 0, 0};
-  ASSERT_EQ(::ioctl(master_, TIOCSWINSZ, &size), 0);
+  terminal_.resize(33, 101);
   type("q");
   EXPECT_EQ(finish(), 0);
-  EXPECT_NE(output_.find("SIZE 33x101"), std::string::npos) << output_;
+  EXPECT_NE(output().find("SIZE 33x101"), std::string::npos) << output();
 }
 
 TEST_F(PlatformInTerminal, HangUpDuringAKeyWaitEndsTheInputNotTheProcess) {
@@ -265,18 +209,18 @@ TEST_F(PlatformInTerminal, InterruptDuringAPauseEndsItAtOnce) {
 TEST_F(PlatformInTerminal, CtrlZGivesTheTerminalBackAndFgTakesItAgain) {
   start(wait_for_a_key_with_the_cursor_hidden);
   ASSERT_TRUE(wait_for("READY"));
-  const std::size_t ready = output_.find("READY");
+  const std::size_t ready = output().find("READY");
   type("\x1a");  // Ctrl+Z, through the terminal as a player would
   ASSERT_TRUE(wait_until_stopped());
   ASSERT_TRUE(wait_for("\x1b[23;0t", ready));
   expect_modes_as_found();
-  EXPECT_NE(output_.find("\x1b[?25h", ready), std::string::npos);
+  EXPECT_NE(output().find("\x1b[?25h", ready), std::string::npos);
 
-  const std::size_t stopped = output_.size();
+  const std::size_t stopped = output().size();
   ::kill(job_, SIGCONT);
   // Raw again, the title stack pushed again and the cursor hidden again.
   ASSERT_TRUE(wait_for("\x1b[?25l", stopped));
-  EXPECT_NE(output_.find("\x1b[22;0t", stopped), std::string::npos);
+  EXPECT_NE(output().find("\x1b[22;0t", stopped), std::string::npos);
   EXPECT_EQ(modes().c_lflag & (ICANON | ECHO), 0u);
   type("q");
   EXPECT_EQ(finish(), 0);
@@ -295,13 +239,13 @@ TEST_F(PlatformInTerminal, CrashRestoresTheTerminalBeforeTheProcessDies) {
     return 0;
   });
   ASSERT_TRUE(wait_for("READY"));
-  const std::size_t ready = output_.find("READY");
+  const std::size_t ready = output().find("READY");
   const int code = finish();
   // Killed by the signal, or ended by a sanitizer's report.
   EXPECT_NE(code, 0);
   EXPECT_NE(code, -1);
   expect_modes_as_found();
-  EXPECT_NE(output_.find("\x1b[?25h", ready), std::string::npos);
+  EXPECT_NE(output().find("\x1b[?25h", ready), std::string::npos);
 }
 
 TEST_F(PlatformInTerminal, TypedLineIsEchoedEditedAndHeldAsGbk) {
@@ -315,10 +259,10 @@ TEST_F(PlatformInTerminal, TypedLineIsEchoedEditedAndHeldAsGbk) {
     return word == "\xb5\xc6" ? 0 : 10;  // 灯 in GBK
   });
   ASSERT_TRUE(wait_for("READY"));
-  const std::size_t ready = output_.find("READY");
+  const std::size_t ready = output().find("READY");
   type("\xe9\x9d\x92\x7f\xe7\x81\xaf\r");  // 青, Backspace, 灯, Enter (UTF-8)
   EXPECT_EQ(finish(), 0);
-  EXPECT_NE(output_.find("\xe9\x9d\x92\b\b  \b\b\xe7\x81\xaf\r\n", ready), std::string::npos);
+  EXPECT_NE(output().find("\xe9\x9d\x92\b\b  \b\b\xe7\x81\xaf\r\n", ready), std::string::npos);
 }
 
 }  // namespace

@@ -1,9 +1,5 @@
 // libFuzzer target for the key decoder: any bytes, in any pieces, at any times.
-// Not part of the CMake build; build and run it with clang:
-//   clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -Isrc \
-//     tests/fuzz/key_decoder_fuzzer.cpp src/console/key_decoder.cpp \
-//     src/console/text_encoding_posix.cpp -o key_decoder_fuzzer
-//   ./key_decoder_fuzzer -max_total_time=60
+// Built and run by scripts/fuzz.sh.
 
 #include <algorithm>
 #include <cstddef>

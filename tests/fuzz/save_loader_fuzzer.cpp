@@ -6,7 +6,7 @@
 //            images for the rest of the grid; then the rest of the input.
 // An input that ends before its c images is the whole file, cut short. The
 // format itself is untouched: the loader reads a real save's bytes.
-// Built and run by scripts/fuzz-loader.sh.
+// Built and run by scripts/fuzz.sh.
 
 #include <algorithm>
 #include <cstddef>

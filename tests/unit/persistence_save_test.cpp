@@ -4,7 +4,9 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "persistence/little_endian.h"
@@ -33,12 +35,6 @@ std::string bytes_of(const fs::path& file, std::uint64_t offset, std::size_t cou
   in.read(bytes.data(), static_cast<std::streamsize>(count));
   bytes.resize(static_cast<std::size_t>(in.gcount()));
   return bytes;
-}
-
-void patch(const fs::path& file, std::uint64_t offset, const std::string& bytes) {
-  std::fstream out(file, std::ios::binary | std::ios::in | std::ios::out);
-  out.seekp(static_cast<std::streamoff>(offset));
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 void write_file(const fs::path& file, const std::string& bytes) {
@@ -209,7 +205,44 @@ TEST_F(SaveFiles, AChineseNameFindsItsFileWhereNamesAreUnicode) {
   EXPECT_EQ(world.open(lantern_gbk).problem, "saves/" + lantern_gbk + ".dat: file ends at byte 5 inside the seed");
 }
 
+// A save written to memory, as the writer sees a file.
+class SaveToMemory final : public persistence::SaveSteps {
+ public:
+  std::string bytes;
+
+  bool create_directory(const fs::path&, std::string&) override { return true; }
+  bool create_new(const fs::path&, std::string&) override { return true; }
+  bool write(const void* data, std::size_t size, std::string&) override {
+    bytes.append(static_cast<const char*>(data), size);
+    return true;
+  }
+  bool sync(std::string&) override { return true; }
+  bool close(std::string&) override { return true; }
+  bool replace(const fs::path&, const fs::path&, std::string&) override { return true; }
+  bool sync_directory(const fs::path&, std::string&) override { return true; }
+  void discard(const fs::path&) override {}
+};
+
+// A save's bytes in memory, as the loader sees a file.
+class SaveInMemory final : public persistence::ByteSource {
+ public:
+  explicit SaveInMemory(std::string_view bytes) : bytes_(bytes) {}
+
+  std::optional<std::uint64_t> size(std::string&) override { return bytes_.size(); }
+  bool read(void* into, std::size_t size, std::size_t& got, std::string&) override {
+    got = bytes_.copy(static_cast<char*>(into), size, at_);
+    at_ += got;
+    return true;
+  }
+
+ private:
+  std::string_view bytes_;
+  std::size_t at_ = 0;
+};
+
 // A damaged file is refused with what is wrong and where, and left as it was.
+// The damages are made to a save's bytes in memory; one file shows that
+// opening it leaves it alone.
 TEST_F(SaveFiles, ADamagedFileIsRefusedAndLeftAlone) {
   game world;
   world.worldname = "abc";
@@ -217,11 +250,10 @@ TEST_F(SaveFiles, ADamagedFileIsRefusedAndLeftAlone) {
   world.cell(-3, 18).type = 5;
   world.cell(-3, 18).b.type = 9;  // an opened treasure's kind is never read
   world.localplayer.baowu = {{0, 1}, {1, 2}};
-  ASSERT_TRUE(world.save("abc"));
-  const fs::path file = "saves/abc.dat";
-  const fs::path pristine = "pristine";
-  fs::copy_file(file, pristine);
-  const std::uint64_t size = fs::file_size(file);
+  SaveToMemory saved;
+  ASSERT_TRUE(persistence::save_world(world, "abc", saved));
+  std::string& bytes = saved.bytes;
+  const std::uint64_t size = bytes.size();
   const std::uint64_t trailer = 3 + 9 + persistence::kCellBlockBytes;
   const std::uint64_t bad_cell = cell_offset(3, -3, 17);
 
@@ -248,20 +280,22 @@ TEST_F(SaveFiles, ADamagedFileIsRefusedAndLeftAlone) {
   };
   game target;
   for (const Damage& damage : damages) {
-    if (damage.cut_at != 0) fs::resize_file(file, damage.cut_at);
-    if (!damage.bytes.empty()) patch(file, damage.offset, damage.bytes);
-    const std::uint64_t damaged_size = fs::file_size(file);
-    const auto damaged_time = fs::last_write_time(file);
-    const persistence::Result loaded = target.open("abc");
+    const std::string overwritten = bytes.substr(damage.offset, damage.bytes.size());
+    bytes.replace(damage.offset, damage.bytes.size(), damage.bytes);
+    SaveInMemory damaged(std::string_view(bytes).substr(0, damage.cut_at != 0 ? damage.cut_at : size));
+    const persistence::Result loaded = persistence::load_world(target, damaged, "saves/abc.dat");
     EXPECT_FALSE(loaded.ok);
     EXPECT_EQ(loaded.problem, "saves/abc.dat: " + damage.problem);
-    EXPECT_EQ(fs::file_size(file), damaged_size);
-    EXPECT_EQ(fs::last_write_time(file), damaged_time);
-    fs::remove(file);  // MinGW's copy_file does not overwrite
-    fs::copy_file(pristine, file);
+    bytes.replace(damage.offset, damage.bytes.size(), overwritten);
   }
+
+  fs::create_directories("saves");
+  const fs::path file = "saves/abc.dat";
   write_file(file, "no line end");
+  const auto damaged_time = fs::last_write_time(file);
   EXPECT_EQ(target.open("abc").problem, "saves/abc.dat: file ends at byte 11 inside the world name");
+  EXPECT_EQ(fs::file_size(file), 11u);
+  EXPECT_EQ(fs::last_write_time(file), damaged_time);
 }
 
 // Fails the chosen step of a save; `write_budget` bytes go out before writes

@@ -64,6 +64,8 @@ class File {
 
 // Creates `directory` and any missing parents; an existing one is fine.
 bool create_directories(const std::filesystem::path& directory, std::string& why);
+// Makes `directory` the working directory.
+bool enter_directory(const std::filesystem::path& directory, std::string& why);
 // Renames `source` to `target`, replacing any file there in one step.
 bool replace_file(const std::filesystem::path& source, const std::filesystem::path& target, std::string& why);
 // Makes a rename within `directory` last across a crash (POSIX syncs the

@@ -130,6 +130,10 @@ bool create_directories(const std::filesystem::path& directory, std::string& why
   return !error;
 }
 
+bool enter_directory(const std::filesystem::path& directory, std::string& why) {
+  return ::chdir(directory.c_str()) == 0 || fail(why);
+}
+
 bool replace_file(const std::filesystem::path& source, const std::filesystem::path& target, std::string& why) {
   return ::rename(source.c_str(), target.c_str()) == 0 || fail(why);
 }

@@ -2,6 +2,7 @@
 // Chinese world name is the same characters on disk whatever the code page.
 #include <windows.h>
 
+#include <direct.h>
 #include <fcntl.h>
 #include <io.h>
 #include <process.h>
@@ -148,6 +149,10 @@ bool create_directories(const std::filesystem::path& directory, std::string& why
   // The portable condition's words come from the C runtime, in English.
   if (error) why = error.default_error_condition().message();
   return !error;
+}
+
+bool enter_directory(const std::filesystem::path& directory, std::string& why) {
+  return _wchdir(directory.c_str()) == 0 || fail(why);
 }
 
 bool replace_file(const std::filesystem::path& source, const std::filesystem::path& target, std::string& why) {

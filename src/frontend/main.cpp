@@ -1,3 +1,4 @@
-#include "frontend/program.h"
+#include "console/program_environment.h"
+#include "frontend/launch.h"
 
-int main() { return frontend::run_program(); }
+int main(int argc, char** argv) { return frontend::launch(console::command_line_arguments(argc, argv)); }

@@ -23,6 +23,9 @@
 
 namespace persistence {
 
+// The directory of the save files, under the directory the game runs in.
+inline constexpr std::string_view kSaveDirectory = "saves";
+
 inline constexpr std::uint64_t kCellImageBytes = sizeof(game::point);
 inline constexpr std::uint64_t kRowBytes = kCellImageBytes * game::kWorldSize;
 inline constexpr std::uint64_t kCellBlockBytes = kRowBytes * game::kWorldSize;

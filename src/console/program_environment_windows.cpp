@@ -1,0 +1,98 @@
+// The program's environment on Windows: arguments and variables are read as
+// Unicode and carried as UTF-8, so a name in any script survives whatever the
+// console's code page; the player's files go under the local application data.
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "console/program_environment.h"
+
+namespace console {
+namespace {
+
+// UTF-8 of UTF-16 text; nothing for text that is not valid UTF-16.
+std::optional<std::string> utf8_of_wide(const wchar_t* text) {
+  try {
+    const std::u8string utf8 = std::filesystem::path(text).u8string();
+    return std::string(utf8.begin(), utf8.end());
+  } catch (const std::exception&) {
+    return std::nullopt;
+  }
+}
+
+std::optional<std::wstring> wide_of_utf8(std::string_view text) {
+  try {
+    return std::filesystem::path(std::u8string(reinterpret_cast<const char8_t*>(text.data()), text.size())).wstring();
+  } catch (const std::exception&) {
+    return std::nullopt;
+  }
+}
+
+const char* processor_name() {
+#if defined(__aarch64__) || defined(_M_ARM64)
+  return "arm64";
+#elif defined(__x86_64__) || defined(_M_X64)
+  return "x86_64";
+#else
+  return "x86";
+#endif
+}
+
+}  // namespace
+
+// argv holds the arguments in the ANSI code page, where characters outside it
+// are already lost; the wide command line has them all.
+std::vector<std::string> command_line_arguments(int argc, char** argv) {
+  std::vector<std::string> arguments;
+  int count = 0;
+  LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (wide == nullptr) {
+    for (int index = 1; index < argc; ++index) arguments.emplace_back(argv[index]);
+    return arguments;
+  }
+  for (int index = 1; index < count; ++index) arguments.push_back(utf8_of_wide(wide[index]).value_or("?"));
+  LocalFree(wide);
+  return arguments;
+}
+
+std::optional<std::string> environment_variable(const char* name) {
+  const std::string ascii_name(name);
+  const std::wstring wide_name(ascii_name.begin(), ascii_name.end());
+  const wchar_t* value = _wgetenv(wide_name.c_str());
+  if (value == nullptr || value[0] == L'\0') return std::nullopt;
+  return utf8_of_wide(value);
+}
+
+std::optional<std::filesystem::path> user_data_directory(std::string& why) {
+  const wchar_t* local = _wgetenv(L"LOCALAPPDATA");
+  if (local == nullptr || local[0] == L'\0') {
+    why = "LOCALAPPDATA is not set";
+    return std::nullopt;
+  }
+  return std::filesystem::path(local) / L"Lanternvale";
+}
+
+std::string platform_description() { return std::string("Windows ") + processor_name(); }
+
+// A console shows UTF-8 rightly only through the wide call; a pipe or a file
+// takes the UTF-8 bytes as they are.
+void write_plain_text(StandardStream stream, std::string_view text) {
+  const bool to_output = stream == StandardStream::kOutput;
+  HANDLE handle = GetStdHandle(to_output ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
+  DWORD mode = 0;
+  const std::optional<std::wstring> wide = wide_of_utf8(text);
+  if (GetConsoleMode(handle, &mode) != 0 && wide) {
+    DWORD written = 0;
+    WriteConsoleW(handle, wide->data(), static_cast<DWORD>(wide->size()), &written, nullptr);
+    return;
+  }
+  std::FILE* file = to_output ? stdout : stderr;
+  std::fwrite(text.data(), 1, text.size(), file);
+  std::fflush(file);
+}
+
+}  // namespace console

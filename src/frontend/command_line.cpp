@@ -1,0 +1,181 @@
+#include "frontend/command_line.h"
+
+#include <array>
+#include <string_view>
+#include <utility>
+
+namespace frontend {
+namespace {
+
+struct ColourWord {
+  const char* word;
+  ColourChoice choice;
+};
+constexpr std::array<ColourWord, 5> kColourWords = {{
+    {"auto", ColourChoice::kAuto},
+    {"24bit", ColourChoice::kTrueColour},
+    {"256", ColourChoice::k256},
+    {"16", ColourChoice::k16},
+    {"none", ColourChoice::kNone},
+}};
+constexpr const char* kColourWordList = "auto, 24bit, 256, 16 or none";
+
+std::optional<ColourChoice> colour_of(std::string_view word) {
+  for (const ColourWord& entry : kColourWords) {
+    if (word == entry.word) return entry.choice;
+  }
+  return std::nullopt;
+}
+
+CommandLine usage_error(std::string problem) {
+  CommandLine line;
+  line.request = Request::kUsageError;
+  line.problem = std::move(problem);
+  return line;
+}
+
+CommandLine help() {
+  CommandLine line;
+  line.request = Request::kHelp;
+  return line;
+}
+
+// What the options said, before the variables fill the gaps.
+struct Given {
+  bool version = false;
+  bool show_paths = false;
+  bool user_directory = false;
+  std::optional<std::string> directory;
+  std::optional<ColourChoice> colour;
+};
+
+// The outcome of one argument: nothing to do yet, or the answer already.
+using Step = std::optional<CommandLine>;
+
+Step take_short_options(std::string_view letters, Given& given) {
+  for (const char letter : letters) {
+    if (letter == 'h') return help();
+    if (letter != 'V') return usage_error("unknown option '-" + std::string(1, letter) + "'");
+    given.version = true;
+  }
+  return std::nullopt;
+}
+
+// An option's value: after "=" in the same argument, or the next argument.
+std::optional<std::string> take_value(const std::vector<std::string>& arguments, std::size_t& at,
+                                      std::optional<std::string> attached) {
+  if (attached) return attached;
+  if (at + 1 >= arguments.size()) return std::nullopt;
+  return arguments[++at];
+}
+
+Step take_valued_option(const std::string& name, std::optional<std::string> value, Given& given) {
+  if (name == "--dir") {
+    if (!value || value->empty()) return usage_error("option '--dir' needs a directory");
+    given.directory = std::move(value);
+    return std::nullopt;
+  }
+  if (!value) return usage_error(std::string("option '--color' needs one of ") + kColourWordList);
+  given.colour = colour_of(*value);
+  if (!given.colour) return usage_error("invalid colour '" + *value + "' for --color: use " + kColourWordList);
+  return std::nullopt;
+}
+
+Step take_flag(const std::string& name, Given& given) {
+  if (name == "--help") return help();
+  if (name == "--version") given.version = true;
+  if (name == "--show-paths") given.show_paths = true;
+  if (name == "--user-dir") given.user_directory = true;
+  return std::nullopt;
+}
+
+Step take_long_option(const std::vector<std::string>& arguments, std::size_t& at, Given& given) {
+  const std::string& argument = arguments[at];
+  const std::size_t equals = argument.find('=');
+  const std::string name = argument.substr(0, equals);
+  std::optional<std::string> attached;
+  if (equals != std::string::npos) attached = argument.substr(equals + 1);
+
+  if (name == "--dir" || name == "--color") return take_valued_option(name, take_value(arguments, at, attached), given);
+  if (name == "--help" || name == "--version" || name == "--show-paths" || name == "--user-dir") {
+    if (attached) return usage_error("option '" + name + "' takes no value");
+    return take_flag(name, given);
+  }
+  return usage_error("unknown option '" + name + "'");
+}
+
+// The variables fill in what no option said; then the request is settled.
+CommandLine settle(const Given& given, const OptionVariables& variables) {
+  if (given.directory && given.user_directory) return usage_error("--dir and --user-dir can't be used together");
+  CommandLine line;
+  if (given.colour) {
+    line.colour = *given.colour;
+  } else if (variables.colour) {
+    const std::optional<ColourChoice> colour = colour_of(*variables.colour);
+    if (!colour) return usage_error("invalid LANTERNVALE_COLOR '" + *variables.colour + "': use " + kColourWordList);
+    line.colour = *colour;
+  }
+  if (given.directory) {
+    line.save_home = SaveHome::kDirOption;
+    line.directory = *given.directory;
+  } else if (given.user_directory) {
+    line.save_home = SaveHome::kUserDirectory;
+  } else if (variables.directory) {
+    line.save_home = SaveHome::kDirVariable;
+    line.directory = *variables.directory;
+  }
+  if (given.version) {
+    line.request = Request::kVersion;
+  } else if (given.show_paths) {
+    line.request = Request::kShowPaths;
+  }
+  return line;
+}
+
+}  // namespace
+
+CommandLine parse_command_line(const std::vector<std::string>& arguments, const OptionVariables& variables) {
+  Given given;
+  bool options_ended = false;
+  for (std::size_t at = 0; at < arguments.size(); ++at) {
+    const std::string& argument = arguments[at];
+    Step step;
+    if (argument == "--" && !options_ended) {
+      options_ended = true;
+    } else if (options_ended || argument.size() < 2 || argument[0] != '-') {
+      step = usage_error("unexpected argument '" + argument + "'");
+    } else if (argument[1] != '-') {
+      step = take_short_options(std::string_view(argument).substr(1), given);
+    } else {
+      step = take_long_option(arguments, at, given);
+    }
+    if (step) return std::move(*step);
+  }
+  return settle(given, variables);
+}
+
+std::string usage_text() {
+  return std::string("Usage: ") + kProgramName +
+         " [OPTION]...\n"
+         "Lanternvale: Silent Rivers, a text-mode sandbox game with cultivation elements.\n"
+         "With no option it runs in the current directory and keeps its worlds in saves/ there.\n"
+         "\n"
+         "  -h, --help        show this help and exit\n"
+         "  -V, --version     show the version, the platform and the colours, and exit\n"
+         "      --dir DIR     run in DIR (created when missing): saves go to DIR/saves\n"
+         "      --user-dir    run in the player's own data directory\n"
+         "      --color=WHEN  colours: auto (what the terminal says), 24bit, 256, 16 or none\n"
+         "      --show-paths  show where saves go and why, and exit\n"
+         "\n"
+         "LANTERNVALE_DIR stands for --dir and LANTERNVALE_COLOR for --color; the options win.\n"
+         "Exit status: 0 after a quit, 1 when the directory can't be used, 2 for a usage error.\n";
+}
+
+const char* colour_choice_name(ColourChoice choice) {
+  for (const ColourWord& entry : kColourWords) {
+    if (entry.choice == choice) return entry.word;
+  }
+  return "auto";
+}
+
+}  // namespace frontend

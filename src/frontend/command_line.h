@@ -1,0 +1,56 @@
+#pragma once
+// The command line, read before anything touches the terminal. Reading it is
+// a pure function of the arguments and the two variables that stand in for
+// options, so every case can be tried without starting the game.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace frontend {
+
+// What the run is asked to do.
+enum class Request { kPlay, kHelp, kVersion, kShowPaths, kUsageError };
+
+// Which directory the game runs in, and so where saves/ is, and who chose it.
+enum class SaveHome {
+  kCurrentDirectory,  // nothing chose: where the game was started
+  kDirOption,         // --dir DIR
+  kDirVariable,       // LANTERNVALE_DIR
+  kUserDirectory,     // --user-dir: the player's own data directory
+};
+
+// --color and LANTERNVALE_COLOR: auto takes what the terminal says.
+enum class ColourChoice { kAuto, kTrueColour, k256, k16, kNone };
+
+// The variables that stand in for options; an option given wins over them.
+// An empty variable is read as unset.
+struct OptionVariables {
+  std::optional<std::string> directory;  // LANTERNVALE_DIR
+  std::optional<std::string> colour;     // LANTERNVALE_COLOR
+};
+
+struct CommandLine {
+  Request request = Request::kPlay;
+  SaveHome save_home = SaveHome::kCurrentDirectory;
+  std::string directory;  // the DIR of --dir or LANTERNVALE_DIR
+  ColourChoice colour = ColourChoice::kAuto;
+  std::string problem;    // what is wrong, for kUsageError
+};
+
+inline constexpr int kUsageErrorStatus = 2;
+// A directory that can't be created or entered.
+inline constexpr int kDirectoryErrorStatus = 1;
+inline constexpr const char* kProgramName = "lanternvale";
+
+// --help answers at once, whatever follows it; any other mistake in the
+// arguments or the variables makes a usage error.
+CommandLine parse_command_line(const std::vector<std::string>& arguments, const OptionVariables& variables);
+
+// The help text of --help, also shown after a usage error.
+std::string usage_text();
+
+// The words of --color for a choice ("24bit", "none", ...).
+const char* colour_choice_name(ColourChoice choice);
+
+}  // namespace frontend

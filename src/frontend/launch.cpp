@@ -1,0 +1,133 @@
+#include "frontend/launch.h"
+
+#include <filesystem>
+#include <optional>
+#include <system_error>
+
+#include "console/files.h"
+#include "console/program_environment.h"
+#include "frontend/command_line.h"
+#include "frontend/globals.h"
+#include "frontend/program.h"
+#include "persistence/save_file.h"
+
+namespace frontend {
+namespace {
+
+namespace fs = std::filesystem;
+using console::StandardStream;
+
+// The directory the game runs in, and why it was chosen.
+struct SaveHomePlace {
+  std::optional<fs::path> directory;  // nothing: stay where the game was started
+  const char* reason = "";
+};
+
+void say(StandardStream stream, const std::string& text) { console::write_plain_text(stream, text); }
+
+int complain(int status, const std::string& problem, const std::string& more = "") {
+  say(StandardStream::kError, std::string(kProgramName) + ": " + problem + "\n" + more);
+  return status;
+}
+
+std::string text_of(const fs::path& path) {
+  const std::optional<std::string> name = console::name_of_path(path);
+  return name ? *name : "(a name this system can't show)";
+}
+
+std::optional<SaveHomePlace> place_of(const CommandLine& line, std::string& problem) {
+  switch (line.save_home) {
+    case SaveHome::kCurrentDirectory:
+      return SaveHomePlace{std::nullopt, "no --dir, --user-dir or LANTERNVALE_DIR was given (the current directory)"};
+    case SaveHome::kUserDirectory: {
+      std::string why;
+      const std::optional<fs::path> directory = console::user_data_directory(why);
+      if (!directory) problem = "the player's own data directory is unknown: " + why;
+      if (!directory) return std::nullopt;
+      return SaveHomePlace{directory, "of --user-dir (the player's own data directory)"};
+    }
+    case SaveHome::kDirOption:
+    case SaveHome::kDirVariable:
+      break;
+  }
+  const std::optional<fs::path> directory = console::path_of_name(line.directory);
+  if (!directory) problem = "'" + line.directory + "' is not a name a directory can have";
+  if (!directory) return std::nullopt;
+  return SaveHomePlace{directory, line.save_home == SaveHome::kDirOption ? "of --dir" : "of LANTERNVALE_DIR"};
+}
+
+std::string show_paths(const SaveHomePlace& place) {
+  std::error_code error;
+  const fs::path base = place.directory ? fs::absolute(*place.directory, error) : fs::current_path(error);
+  const fs::path saves = (base / std::string(persistence::kSaveDirectory)).lexically_normal();
+  return "saves go to " + text_of(saves) + "\nbecause " + place.reason + "\n";
+}
+
+std::string version_text() {
+  return std::string(kProgramName) + " " + std::string(version) + "\nplatform: " + console::platform_description() +
+         "\n";
+}
+
+// The directories that creating `directory` would add, deepest first.
+std::vector<fs::path> missing_directories(const fs::path& directory) {
+  std::vector<fs::path> missing;
+  std::error_code error;
+  fs::path at = fs::absolute(directory, error).lexically_normal();
+  if (!at.has_filename()) at = at.parent_path();
+  while (at.has_relative_path() && fs::symlink_status(at, error).type() == fs::file_type::not_found) {
+    missing.push_back(at);
+    at = at.parent_path();
+  }
+  return missing;
+}
+
+// Creates the directory when missing and enters it. A failure leaves nothing
+// behind: the directories made on the way are removed again.
+bool enter_save_home(const fs::path& directory, std::string& problem) {
+  const std::vector<fs::path> missing = missing_directories(directory);
+  std::string why;
+  if (!console::create_directories(directory, why)) {
+    problem = "can't create the directory " + text_of(directory) + ": " + why;
+  } else if (!console::enter_directory(directory, why)) {
+    problem = "can't enter the directory " + text_of(directory) + ": " + why;
+  } else {
+    return true;
+  }
+  std::error_code ignored;
+  for (const fs::path& made : missing) fs::remove(made, ignored);
+  return false;
+}
+
+}  // namespace
+
+int launch(const std::vector<std::string>& arguments) {
+  const OptionVariables variables{console::environment_variable("LANTERNVALE_DIR"),
+                                  console::environment_variable("LANTERNVALE_COLOR")};
+  const CommandLine line = parse_command_line(arguments, variables);
+  switch (line.request) {
+    case Request::kUsageError:
+      return complain(kUsageErrorStatus, line.problem, usage_text());
+    case Request::kHelp:
+      say(StandardStream::kOutput, usage_text());
+      return 0;
+    case Request::kVersion:
+      say(StandardStream::kOutput, version_text());
+      return 0;
+    case Request::kShowPaths:
+    case Request::kPlay:
+      break;
+  }
+  std::string problem;
+  const std::optional<SaveHomePlace> place = place_of(line, problem);
+  if (!place) return complain(kDirectoryErrorStatus, problem);
+  if (line.request == Request::kShowPaths) {
+    say(StandardStream::kOutput, show_paths(*place));
+    return 0;
+  }
+  if (place->directory && !enter_save_home(*place->directory, problem)) {
+    return complain(kDirectoryErrorStatus, problem);
+  }
+  return run_program();
+}
+
+}  // namespace frontend

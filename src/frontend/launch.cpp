@@ -68,15 +68,22 @@ std::string version_text() {
          "\n";
 }
 
-// The directories that creating `directory` would add, deepest first.
+// The directory as an absolute path without "." and ".." parts, read as a
+// shell's cd reads it.
+fs::path plain_absolute(const fs::path& directory) {
+  std::error_code error;
+  fs::path plain = fs::absolute(directory, error).lexically_normal();
+  if (!plain.has_filename()) plain = plain.parent_path();
+  return plain;
+}
+
+// The missing directories on the way to `directory`, deepest first.
 std::vector<fs::path> missing_directories(const fs::path& directory) {
   std::vector<fs::path> missing;
   std::error_code error;
-  fs::path at = fs::absolute(directory, error).lexically_normal();
-  if (!at.has_filename()) at = at.parent_path();
-  while (at.has_relative_path() && fs::symlink_status(at, error).type() == fs::file_type::not_found) {
+  for (fs::path at = directory; at.has_relative_path(); at = at.parent_path()) {
+    if (fs::symlink_status(at, error).type() != fs::file_type::not_found) break;
     missing.push_back(at);
-    at = at.parent_path();
   }
   return missing;
 }
@@ -84,17 +91,22 @@ std::vector<fs::path> missing_directories(const fs::path& directory) {
 // Creates the directory when missing and enters it. A failure leaves nothing
 // behind: the directories made on the way are removed again.
 bool enter_save_home(const fs::path& directory, std::string& problem) {
-  const std::vector<fs::path> missing = missing_directories(directory);
+  const fs::path target = plain_absolute(directory);
+  const std::vector<fs::path> missing = missing_directories(target);
+  std::vector<fs::path> made;
   std::string why;
-  if (!console::create_directories(directory, why)) {
+  for (auto next = missing.rbegin(); next != missing.rend() && why.empty(); ++next) {
+    if (console::create_directories(*next, why)) made.push_back(*next);
+  }
+  if (!why.empty()) {
     problem = "can't create the directory " + text_of(directory) + ": " + why;
-  } else if (!console::enter_directory(directory, why)) {
+  } else if (!console::enter_directory(target, why)) {
     problem = "can't enter the directory " + text_of(directory) + ": " + why;
   } else {
     return true;
   }
   std::error_code ignored;
-  for (const fs::path& made : missing) fs::remove(made, ignored);
+  for (auto last = made.rbegin(); last != made.rend(); ++last) fs::remove(*last, ignored);
   return false;
 }
 

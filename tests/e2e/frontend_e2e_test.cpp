@@ -6,6 +6,7 @@
 
 #include <cctype>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -127,6 +128,42 @@ TEST(StartUp, ChineseTextIsWrittenAsGbkBytesInTheCLocale) {
   expect_clean_exit(session, 0);
   // No UTF-8 anywhere: 青 would be E9 9D 92.
   EXPECT_EQ(session.raw_output().find("\xE9\x9D\x92"), std::string::npos);
+}
+
+// Answers to the command line come before the terminal is touched: plain text,
+// the terminal's modes as found, no saves/ and nothing else made.
+TEST(CommandLine, AnswersArePlainTextAndLeaveTerminalAndDirectoryAlone) {
+  struct Case {
+    std::vector<std::string> arguments;
+    int exit_code;
+    std::string says;  // a part of what it writes
+  };
+  const std::vector<Case> cases = {
+      {{"--help"}, 0, "Usage: lanternvale [OPTION]..."},
+      {{"--bogus"}, 2, "lanternvale: unknown option '--bogus'\r\nUsage: lanternvale"},
+      {{"-V"}, 0, "lanternvale test-predev-1\r\nplatform: "},
+      {{"--dir", "sub/dir", "--show-paths"}, 0, "/sub/dir/saves\r\nbecause of --dir"},
+      // Through a plain file: nothing can be made, and nothing is.
+      {{"--dir", "a-file/sub"}, 1, "lanternvale: can't create the directory a-file/sub: Not a directory"},
+      {{"--dir", "a-file"}, 1, "lanternvale: can't enter the directory a-file: Not a directory"},
+      // "made" is created on the way, then removed when the name after it fails.
+      {{"--dir", "made/" + std::string(300, 'x')}, 1, ": File name too long"},
+  };
+  for (const Case& expected : cases) {
+    SCOPED_TRACE(expected.arguments.front());
+    SessionOptions options;
+    options.arguments = expected.arguments;
+    options.prepare = [](const std::string& directory) { std::ofstream(directory + "/a-file") << "kept"; };
+    PtySession session(kProgram, options);
+    expect_clean_exit(session, expected.exit_code);
+    EXPECT_NE(session.raw_output().find(expected.says), std::string::npos) << session.raw_output();
+    EXPECT_EQ(session.raw_output().find('\x1b'), std::string::npos) << session.raw_output();
+    std::vector<std::string> entries;
+    for (const auto& entry : std::filesystem::directory_iterator(session.working_directory())) {
+      entries.push_back(entry.path().filename().string());
+    }
+    EXPECT_EQ(entries, std::vector<std::string>{"a-file"});
+  }
 }
 
 TEST(Screens, ChineseIntroductionThenAnUnexpectedKeyQuitsWithTheFarewell) {

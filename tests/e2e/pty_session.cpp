@@ -65,7 +65,7 @@ PtySession::PtySession(const std::string& program, SessionOptions options)
   if (!options.typed_before_start.empty()) send(options.typed_before_start);
   if (options.prepare) options.prepare(working_directory_);
   const test_support::ProgramLaunch launch{program, test_support::terminal_environment(options.locale),
-                                           working_directory_, options.input_from_terminal};
+                                           working_directory_, options.input_from_terminal, options.arguments};
   terminal_.start(launch);
 }
 

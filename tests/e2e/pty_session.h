@@ -23,6 +23,8 @@ using test_support::Timeout;
 inline constexpr Timeout kDefaultTimeout{20000};
 
 struct SessionOptions {
+  // The arguments after the program's name.
+  std::vector<std::string> arguments;
   int rows = 25;
   int columns = 80;
   std::string locale = "C.UTF-8";  // LANG and LC_ALL of the program

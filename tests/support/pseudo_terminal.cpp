@@ -70,7 +70,7 @@ std::vector<std::string> terminal_environment(const std::string& locale) {
     const std::string_view text(*variable);
     const std::string_view name = text.substr(0, text.find('='));
     if (name == "TERM" || name == "LANG" || name == "LANGUAGE" || name.starts_with("LC_") || name == "COLUMNS" ||
-        name == "LINES")
+        name == "LINES" || name.starts_with("LANTERNVALE_"))
       continue;
     variables.emplace_back(text);
   }
@@ -105,15 +105,18 @@ void PseudoTerminal::start(const ProgramLaunch& launch) {
   std::vector<char*> envp;
   for (std::string& variable : environment) envp.push_back(variable.data());
   envp.push_back(nullptr);
-  std::string program = launch.program;
-  char* argv[] = {program.data(), nullptr};
+  std::vector<std::string> arguments = launch.arguments;
+  arguments.insert(arguments.begin(), launch.program);
+  std::vector<char*> argv;
+  for (std::string& argument : arguments) argv.push_back(argument.data());
+  argv.push_back(nullptr);
   const char* directory = launch.working_directory.empty() ? nullptr : launch.working_directory.c_str();
   const bool input_from_terminal = launch.input_from_terminal;
 
   start_child([&] {
     take_terminal(master_, slave_, input_from_terminal ? slave_ : open("/dev/null", O_RDONLY));
     if (directory != nullptr && chdir(directory) != 0) _exit(126);
-    execve(argv[0], argv, envp.data());
+    execve(argv[0], argv.data(), envp.data());
     _exit(127);
   });
 }

@@ -31,16 +31,18 @@ struct ExitStatus {
 std::ostream& operator<<(std::ostream& out, const ExitStatus& status);
 
 struct ProgramLaunch {
-  std::string program;  // started without arguments
+  std::string program;
   std::vector<std::string> environment;  // NAME=value, the whole environment
   std::string working_directory;  // empty: the caller's
   // false: standard input is /dev/null (at its end from the start) while
   // standard output and error stay on the terminal.
   bool input_from_terminal = true;
+  std::vector<std::string> arguments;  // those after the program's name
 };
 
 // The caller's environment for a program in an xterm-256color terminal in
-// `locale` (LANG and LC_ALL), without the caller's own terminal size.
+// `locale` (LANG and LC_ALL), without the caller's own terminal size or the
+// variables that would move the game's directory or change its colours.
 std::vector<std::string> terminal_environment(const std::string& locale);
 
 class PseudoTerminal {

@@ -2,8 +2,10 @@
 # `make test` installs what the tests need (when it can) and passes them.
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE ?= cmake
+CPACK ?= cpack
+PREFIX ?= /usr/local
 
-.PHONY: run build test test-build sanitize bench windows test-windows clean
+.PHONY: run build test test-build sanitize test-libcxx bench windows test-windows install package package-windows clean
 
 run: build
 	./build/release/lanternvale
@@ -18,6 +20,7 @@ test:
 	$(CMAKE) -S . -B build/test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLANTERNVALE_TESTS=ON
 	$(CMAKE) --build build/test -j$(JOBS)
 	cd build/test && ctest --output-on-failure -j$(JOBS)
+	scripts/check-install.sh build/test
 	JOBS=$(JOBS) scripts/test-windows.sh --optional
 
 # The same tests under AddressSanitizer and UndefinedBehaviorSanitizer.
@@ -26,6 +29,15 @@ sanitize:
 	$(CMAKE) -S . -B build/sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLANTERNVALE_TESTS=ON -DLANTERNVALE_SANITIZE=ON
 	$(CMAKE) --build build/sanitize -j$(JOBS)
 	cd build/sanitize && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j$(JOBS)
+
+# clang with libc++, the toolchain of macOS: the game and all its tests,
+# every warning an error.
+test-libcxx:
+	scripts/install-deps.sh libcxx
+	$(CMAKE) -S . -B build/libcxx -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_TOOLCHAIN_FILE=cmake/clang-libcxx.cmake \
+	  -DLANTERNVALE_TESTS=ON -DLANTERNVALE_WERROR=ON -DLANTERNVALE_GOOGLETEST_FROM_SOURCE=ON
+	$(CMAKE) --build build/libcxx -j$(JOBS)
+	cd build/libcxx && ctest --output-on-failure -j$(JOBS)
 
 bench:
 	scripts/install-deps.sh bench
@@ -43,6 +55,19 @@ windows:
 # `make test` does this too when the tools are there or can be installed.
 test-windows:
 	JOBS=$(JOBS) scripts/test-windows.sh
+
+# The game, its manual page, desktop entry and README under PREFIX (and DESTDIR).
+install: build
+	DESTDIR=$(DESTDIR) $(CMAKE) --install build/release --prefix $(PREFIX)
+
+# A .deb and a .tar.gz in build/packages.
+package: build
+	scripts/install-deps.sh package
+	cd build/release && $(CPACK) -B ../packages
+
+# A .zip with lanternvale.exe and the README in build/packages.
+package-windows: windows
+	cd build/windows && $(CPACK) -B ../packages
 
 clean:
 	rm -rf build

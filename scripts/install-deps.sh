@@ -1,6 +1,6 @@
 #!/bin/sh
 # Installs from Debian's packages what a make target needs, when it is missing.
-# Usage: scripts/install-deps.sh build|test|bench|windows|windows-test|fuzz
+# Usage: scripts/install-deps.sh build|test|libcxx|bench|package|windows|windows-test|fuzz
 # Exit status 3: something is missing and this user cannot install it.
 set -eu
 
@@ -20,6 +20,23 @@ case "${1:-build}" in
     have_cmd pkg-config || want pkg-config
     have_pkg libgtest-dev || want libgtest-dev
     have_pkg libvterm-dev || want libvterm-dev
+    # The install check: the manual page rendered, the desktop entry
+    # validated, the .deb's dependencies found.
+    have_cmd man || want man-db
+    have_cmd desktop-file-validate || want desktop-file-utils
+    have_cmd dpkg-shlibdeps || want dpkg-dev
+    ;;
+  libcxx)
+    have_cmd clang++ || want clang
+    have_cmd pkg-config || want pkg-config
+    have_pkg libc++-14-dev || want libc++-14-dev
+    have_pkg libc++abi-14-dev || want libc++abi-14-dev
+    # GoogleTest is built against libc++ from the sources this package ships.
+    [ -f /usr/src/googletest/CMakeLists.txt ] || want googletest
+    have_pkg libvterm-dev || want libvterm-dev
+    ;;
+  package)
+    have_cmd dpkg-shlibdeps || want dpkg-dev
     ;;
   bench)
     have_pkg libbenchmark-dev || want libbenchmark-dev
@@ -39,7 +56,7 @@ case "${1:-build}" in
   fuzz)
     have_cmd clang++ || want clang
     ;;
-  *) echo "usage: $0 build|test|bench|windows|windows-test|fuzz" >&2; exit 2 ;;
+  *) echo "usage: $0 build|test|libcxx|bench|package|windows|windows-test|fuzz" >&2; exit 2 ;;
 esac
 
 [ -z "$need" ] && exit 0

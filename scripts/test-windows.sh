@@ -68,6 +68,12 @@ smoke="$build/smoke"
 rm -rf "$smoke" && mkdir -p "$smoke"
 game_status=0
 (cd "$smoke" && echo 3 | timeout 120 "$wine" ../lanternvale.exe >screen.bin 2>errors.txt) || game_status=$?
+# Its command line, read as Unicode: a directory named in Chinese arrives whole
+# (wine takes the name from a UTF-8 locale).
+lantern="$(printf '\351\235\222\347\201\257')"  # 青灯, UTF-8
+paths_status=0
+(cd "$smoke" && LC_ALL=C.UTF-8 timeout 120 "$wine" ../lanternvale.exe --dir "$lantern" --show-paths \
+  >paths.txt 2>>errors.txt) || paths_status=$?
 "$wineserver" -w
 
 if [ "$test_status" -ne 0 ]; then
@@ -80,4 +86,9 @@ if [ "$game_status" -ne 0 ] || ! LC_ALL=C grep -qF "$title_gbk" "$smoke/screen.b
   cat "$smoke/errors.txt" >&2
   exit 1
 fi
-echo "Windows build: unit tests passed under wine; lanternvale.exe drew its menu and quit with 0."
+if [ "$paths_status" -ne 0 ] || ! grep -qF "\\$lantern\\saves" "$smoke/paths.txt"; then
+  echo "lanternvale.exe --dir with a Chinese name: status $paths_status, it said:" >&2
+  cat "$smoke/paths.txt" "$smoke/errors.txt" >&2
+  exit 1
+fi
+echo "Windows build: unit tests passed under wine; lanternvale.exe drew its menu and quit with 0, and took a Chinese --dir."

@@ -30,9 +30,9 @@ terminal, in Simplified Chinese or English. You walk a world of 1024 by 1024
 cells generated from one seed, find treasures and fight monsters; worlds are
 kept as save files.")
 set(CPACK_STRIP_FILES ON)
+string(TOLOWER "${CMAKE_SYSTEM_NAME}-${CMAKE_SYSTEM_PROCESSOR}" CPACK_SYSTEM_NAME)
 if(WIN32)
   set(CPACK_GENERATOR ZIP)
-  set(CPACK_SYSTEM_NAME windows-x86_64)
 else()
   set(CPACK_GENERATOR DEB TGZ)
 endif()

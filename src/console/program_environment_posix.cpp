@@ -21,6 +21,31 @@ std::optional<std::filesystem::path> home_directory() {
   return std::nullopt;
 }
 
+#ifdef __APPLE__
+constexpr const char* kNoHome = "HOME is not set";
+
+// Where macOS keeps the files of each application.
+std::optional<std::filesystem::path> own_data_directory() {
+  const std::optional<std::filesystem::path> home = home_directory();
+  if (!home) return std::nullopt;
+  return *home / "Library" / "Application Support" / "Lanternvale";
+}
+#else
+constexpr const char* kNoHome = "neither XDG_DATA_HOME nor HOME is set";
+
+// The XDG data directory; a relative XDG_DATA_HOME is invalid and is ignored,
+// as the XDG rules ask.
+std::optional<std::filesystem::path> own_data_directory() {
+  const std::optional<std::string> data_home = environment_variable("XDG_DATA_HOME");
+  if (data_home && std::filesystem::path(*data_home).is_absolute()) {
+    return std::filesystem::path(*data_home) / "lanternvale";
+  }
+  const std::optional<std::filesystem::path> home = home_directory();
+  if (!home) return std::nullopt;
+  return *home / ".local" / "share" / "lanternvale";
+}
+#endif
+
 std::string system_name(const utsname& names) {
   const std::string kernel = names.sysname;
   return kernel == "Darwin" ? "macOS" : kernel;
@@ -42,26 +67,9 @@ std::optional<std::string> environment_variable(const char* name) {
 }
 
 std::optional<std::filesystem::path> user_data_directory(std::string& why) {
-#ifdef __APPLE__
-  const std::optional<std::filesystem::path> home = home_directory();
-  if (!home) {
-    why = "HOME is not set";
-    return std::nullopt;
-  }
-  return *home / "Library" / "Application Support" / "Lanternvale";
-#else
-  // A relative XDG_DATA_HOME is invalid and is ignored, as the XDG rules ask.
-  const std::optional<std::string> data_home = environment_variable("XDG_DATA_HOME");
-  if (data_home && std::filesystem::path(*data_home).is_absolute()) {
-    return std::filesystem::path(*data_home) / "lanternvale";
-  }
-  const std::optional<std::filesystem::path> home = home_directory();
-  if (!home) {
-    why = "neither XDG_DATA_HOME nor HOME is set";
-    return std::nullopt;
-  }
-  return *home / ".local" / "share" / "lanternvale";
-#endif
+  std::optional<std::filesystem::path> directory = own_data_directory();
+  if (!directory) why = kNoHome;
+  return directory;
 }
 
 std::string platform_description() {

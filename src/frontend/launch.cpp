@@ -42,8 +42,10 @@ std::optional<SaveHomePlace> place_of(const CommandLine& line, std::string& prob
     case SaveHome::kUserDirectory: {
       std::string why;
       const std::optional<fs::path> directory = console::user_data_directory(why);
-      if (!directory) problem = "the player's own data directory is unknown: " + why;
-      if (!directory) return std::nullopt;
+      if (!directory) {
+        problem = "the player's own data directory is unknown: " + why;
+        return std::nullopt;
+      }
       return SaveHomePlace{directory, "of --user-dir (the player's own data directory)"};
     }
     case SaveHome::kDirOption:
@@ -51,8 +53,10 @@ std::optional<SaveHomePlace> place_of(const CommandLine& line, std::string& prob
       break;
   }
   const std::optional<fs::path> directory = console::path_of_name(line.directory);
-  if (!directory) problem = "'" + line.directory + "' is not a name a directory can have";
-  if (!directory) return std::nullopt;
+  if (!directory) {
+    problem = "'" + line.directory + "' is not a name a directory can have";
+    return std::nullopt;
+  }
   return SaveHomePlace{directory, line.save_home == SaveHome::kDirOption ? "of --dir" : "of LANTERNVALE_DIR"};
 }
 

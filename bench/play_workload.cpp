@@ -5,6 +5,7 @@
 #include <memory>
 #include <random>
 
+#include "persistence/result.h"
 #include "play/frame.h"
 #include "play/rules.h"
 #include "play/voice.h"

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "console/files.h"
+#include "base/files.h"
 #include "persistence/save_file.h"
 #include "world/game.h"
 
@@ -120,7 +120,7 @@ void load_world() {
 void read_plain_file() {
   static std::vector<char> bytes(save_file_bytes());
   std::string why;
-  std::optional<console::File> file = console::File::open_for_reading(kSavePath, why);
+  std::optional<base::File> file = base::File::open_for_reading(kSavePath, why);
   std::size_t got = 0;
   check(file && file->read(bytes.data(), bytes.size(), got, why) && got == bytes.size(), why);
 }

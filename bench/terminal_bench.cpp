@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <string>
 
+#include "base/text_encoding.h"
 #include "console/key_decoder.h"
 #include "console/terminal_output.h"
-#include "console/text_encoding.h"
 
 namespace {
 
@@ -26,9 +26,9 @@ std::string map_frame() {
 }
 
 std::string chinese_status_lines() {
-  return "X:12 Y:-40\n" + console::utf8_to_gbk("修为：") + "3" + console::utf8_to_gbk(" 灵力:") + "12345\n" +
-         console::utf8_to_gbk("攻击力：") + "10" + console::utf8_to_gbk(" 防御力：") + "5" +
-         console::utf8_to_gbk(" 血量：") + "100";
+  return "X:12 Y:-40\n" + base::utf8_to_gbk("修为：") + "3" + base::utf8_to_gbk(" 灵力:") + "12345\n" +
+         base::utf8_to_gbk("攻击力：") + "10" + base::utf8_to_gbk(" 防御力：") + "5" +
+         base::utf8_to_gbk(" 血量：") + "100";
 }
 
 void BM_EncodeAsciiFrame(benchmark::State& state) {

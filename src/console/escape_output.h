@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "console/int128.h"
+#include "base/int128.h"
 
 namespace console {
 

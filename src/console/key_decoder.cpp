@@ -3,24 +3,18 @@
 #include <algorithm>
 #include <cstring>
 
-#include "console/platform.h"
-#include "console/text_encoding.h"
+#include "base/key_codes.h"
+#include "base/text_encoding.h"
 
 namespace console {
 namespace {
 
-constexpr std::uint8_t kEscape = 0x1b;
-constexpr int kBackspace = 8;
+// The byte most terminals send for Backspace; the key is given as kBackspace.
+constexpr std::uint8_t kDeleteByte = 0x7f;
 
-// Second codes of the console's extended keys.
-constexpr int kUp = 72, kDown = 80, kLeft = 75, kRight = 77;
-constexpr int kHome = 71, kEnd = 79, kPageUp = 73, kPageDown = 81, kInsert = 82, kDelete = 83;
-constexpr int kF1 = 59, kF6 = 64, kF11 = 133, kF12 = 134;
-constexpr int kShiftTab = 15;
-
-KeyPress lead_zero(int second) { return KeyPress::extended(kLeadZero, second); }
-KeyPress lead_extended(int second) { return KeyPress::extended(kLeadExtended, second); }
-KeyPress unknown_key() { return KeyPress::extended(kUnknownKeyLead, kUnknownKeySecond); }
+KeyPress lead_zero(int second) { return KeyPress::extended(base::kLeadZero, second); }
+KeyPress lead_extended(int second) { return KeyPress::extended(base::kLeadExtended, second); }
+KeyPress unknown_key() { return KeyPress::extended(base::kUnknownKeyLead, base::kUnknownKeySecond); }
 
 bool in_range(std::uint8_t byte, std::uint8_t low, std::uint8_t high) { return byte >= low && byte <= high; }
 
@@ -28,13 +22,13 @@ bool in_range(std::uint8_t byte, std::uint8_t low, std::uint8_t high) { return b
 // and ESC O, the lower-case letters being rxvt's modified arrows.
 bool cursor_key(std::uint8_t final_byte, KeyPress& key) {
   switch (final_byte) {
-    case 'A': case 'a': key = lead_extended(kUp); return true;
-    case 'B': case 'b': key = lead_extended(kDown); return true;
-    case 'C': case 'c': key = lead_extended(kRight); return true;
-    case 'D': case 'd': key = lead_extended(kLeft); return true;
-    case 'H': key = lead_extended(kHome); return true;
-    case 'F': key = lead_extended(kEnd); return true;
-    case 'P': case 'Q': case 'R': case 'S': key = lead_zero(kF1 + (final_byte - 'P')); return true;
+    case 'A': case 'a': key = lead_extended(base::kUpArrow); return true;
+    case 'B': case 'b': key = lead_extended(base::kDownArrow); return true;
+    case 'C': case 'c': key = lead_extended(base::kRightArrow); return true;
+    case 'D': case 'd': key = lead_extended(base::kLeftArrow); return true;
+    case 'H': key = lead_extended(base::kHome); return true;
+    case 'F': key = lead_extended(base::kEnd); return true;
+    case 'P': case 'Q': case 'R': case 'S': key = lead_zero(base::kF1 + (final_byte - 'P')); return true;
     default: return false;
   }
 }
@@ -53,18 +47,18 @@ int first_parameter(std::string_view parameters) {
 // ESC [ n ~ (and rxvt's ^ $ @ endings for Ctrl, Shift and both).
 KeyPress numbered_key(int number) {
   switch (number) {
-    case 1: case 7: return lead_extended(kHome);
-    case 2: return lead_extended(kInsert);
-    case 3: return lead_extended(kDelete);
-    case 4: case 8: return lead_extended(kEnd);
-    case 5: return lead_extended(kPageUp);
-    case 6: return lead_extended(kPageDown);
-    case 23: return lead_extended(kF11);
-    case 24: return lead_extended(kF12);
+    case 1: case 7: return lead_extended(base::kHome);
+    case 2: return lead_extended(base::kInsert);
+    case 3: return lead_extended(base::kDelete);
+    case 4: case 8: return lead_extended(base::kEnd);
+    case 5: return lead_extended(base::kPageUp);
+    case 6: return lead_extended(base::kPageDown);
+    case 23: return lead_extended(base::kF11);
+    case 24: return lead_extended(base::kF12);
     default: break;
   }
-  if (number >= 11 && number <= 15) return lead_zero(kF1 + number - 11);
-  if (number >= 17 && number <= 21) return lead_zero(kF6 + number - 17);
+  if (number >= 11 && number <= 15) return lead_zero(base::kF1 + number - 11);
+  if (number >= 17 && number <= 21) return lead_zero(base::kF6 + number - 17);
   return unknown_key();
 }
 
@@ -74,7 +68,7 @@ KeyPress csi_key(std::string_view parameters, std::uint8_t final_byte) {
   KeyPress key;
   if (cursor_key(final_byte, key)) return key;
   switch (final_byte) {
-    case 'Z': return lead_zero(kShiftTab);
+    case 'Z': return lead_zero(base::kShiftTab);
     case '~': case '^': case '$': case '@': return numbered_key(first_parameter(parameters));
     default: return unknown_key();
   }
@@ -172,14 +166,14 @@ void KeyDecoder::consume(std::uint8_t byte) {
 }
 
 void KeyDecoder::on_ground(std::uint8_t byte) {
-  if (byte == kEscape) {
+  if (byte == base::kEscape) {
     state_ = State::kEscape;
-  } else if (byte == 0x7f || byte == kBackspace) {
-    emit_code(kBackspace);
+  } else if (byte == kDeleteByte || byte == base::kBackspace) {
+    emit_code(base::kBackspace);
   } else if (byte == 0) {
     // The console gives Ctrl+2 (the terminal's NUL) as a two-code key; a lone
     // 0 would swallow the next key as its second code.
-    emit(KeyPress::extended(kUnknownKeyLead, kUnknownKeySecond));
+    emit(unknown_key());
   } else if (byte < 0x80) {
     emit_code(byte);
   } else if (encoding_ == InputEncoding::kGbk) {
@@ -203,9 +197,9 @@ void KeyDecoder::on_escape(std::uint8_t byte) {
     state_ = State::kCsi;
   } else if (byte == 'O') {
     state_ = State::kSs3;
-  } else if (byte == kEscape) {
+  } else if (byte == base::kEscape) {
     // ESC ESC [ A is rxvt's Alt+Up: the key itself. A third ESC settles the first.
-    if (meta_escape_) emit_code(kEscape);
+    if (meta_escape_) emit_code(base::kEscape);
     meta_escape_ = true;
   } else {
     settle_held();
@@ -231,7 +225,7 @@ void KeyDecoder::on_csi(std::uint8_t byte) {
 void KeyDecoder::on_linux_function(std::uint8_t byte) {
   if (in_range(byte, 'A', 'E')) {
     reset();
-    emit(lead_zero(kF1 + (byte - 'A')));
+    emit(lead_zero(base::kF1 + (byte - 'A')));
   } else if (in_range(byte, 0x40, 0x7e)) {
     reset();
     emit(unknown_key());
@@ -288,7 +282,7 @@ void KeyDecoder::on_utf8_byte(std::uint8_t byte) {
   }
   hold(byte);
   if (held_.size() < multibyte_length_) return;
-  const std::string gbk = utf8_to_gbk(held_);
+  const std::string gbk = base::utf8_to_gbk(held_);
   reset();
   emit(gbk.empty() || gbk.size() > 4 ? KeyPress::character("?") : KeyPress::character(gbk));
 }
@@ -313,8 +307,8 @@ void KeyDecoder::settle_held() {
     case State::kEscape: {
       const bool twice = meta_escape_;
       reset();
-      emit_code(kEscape);
-      if (twice) emit_code(kEscape);
+      emit_code(base::kEscape);
+      if (twice) emit_code(base::kEscape);
       return;
     }
     case State::kCsi:

@@ -1,5 +1,5 @@
 #pragma once
-// Turns the bytes a terminal sends into the key codes of the Windows console:
+// Turns the bytes a terminal sends into the game's key codes (base/key_codes.h):
 // one code per ordinary key, a lead code (0 or 224) and a second code for the
 // arrows, function and editing keys. The decoder is fed bytes and the time they
 // came, and knows nothing of where they come from, so it is tested (and fuzzed)
@@ -11,6 +11,8 @@
 #include <deque>
 #include <string>
 #include <string_view>
+
+#include "base/key_codes.h"
 
 namespace console {
 
@@ -39,14 +41,6 @@ enum class InputEncoding : std::uint8_t {
   kGbk,   // bytes pass unchanged (any locale but UTF-8)
   kUtf8,  // each character becomes its GBK bytes (GB18030 outside GBK)
 };
-
-// An unknown or cut-off escape sequence still counts as one key, so its bytes
-// never turn into stray characters. Its codes are those the console gives for
-// Ctrl+2: no menu key, no arrow or F3, and harmless when read on their own
-// (3 is no lead code, no Escape, Tab or Enter, and the terminal never sends it
-// as a key since Ctrl+C raises a signal).
-inline constexpr int kUnknownKeyLead = 0;
-inline constexpr int kUnknownKeySecond = 3;
 
 class KeyDecoder {
  public:

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "console/platform.h"
+#include "base/key_codes.h"
 
 namespace console {
 
@@ -40,7 +40,7 @@ int KeyReader::read_key() {
       next_code_ = half_read_.size > 1 ? 1 : 0;
       return half_read_.codes[0];
     }
-    if (ended_) return kEndOfInput;
+    if (ended_) return base::kEndOfInput;
     pull(wait_limit_ms());
   }
 }

@@ -2,16 +2,12 @@
 
 #include <utility>
 
+#include "base/key_codes.h"
+
 namespace console {
 namespace {
 
-constexpr int kBackspace = 8;
-constexpr int kLineFeed = 10;
-constexpr int kCarriageReturn = 13;
-constexpr int kEraseLine = 21;  // Ctrl+U
-constexpr int kEscape = 27;
-
-bool ends_line(const KeyPress& key) { return key.is(kCarriageReturn) || key.is(kLineFeed); }
+bool ends_line(const KeyPress& key) { return key.is(base::kEnter) || key.is(base::kLineFeed); }
 
 bool printable(const KeyPress& key) {
   return key.kind == KeyPress::Kind::kCharacter && key.size > 0 && key.codes[0] >= 0x20 && key.codes[0] != 0x7f;
@@ -50,9 +46,9 @@ std::optional<LineEditor::Line> LineEditor::read_line() {
 }
 
 void LineEditor::edit(std::string& text, const KeyPress& key) {
-  if (key.is(kBackspace)) {
+  if (key.is(base::kBackspace)) {
     erase_last_character(text);
-  } else if (key.is(kEraseLine) || key.is(kEscape)) {
+  } else if (key.is(base::kCtrlU) || key.is(base::kEscape)) {
     erase_all(text);
   } else if (printable(key)) {
     add_character(text, key);
@@ -63,7 +59,7 @@ void LineEditor::edit(std::string& text, const KeyPress& key) {
 
 void LineEditor::end_line_after(const KeyPress& key) {
   // "\r\n" ends one line, not a line and an empty one.
-  if (key.is(kCarriageReturn)) keys_.take_if_ready(kLineFeed);
+  if (key.is(base::kEnter)) keys_.take_if_ready(base::kLineFeed);
 }
 
 void LineEditor::add_character(std::string& text, const KeyPress& key) {

@@ -1,29 +1,18 @@
 #pragma once
-// The one seam between the game and the operating system. The game was written
-// for the Windows console; each service here gives the effect the game relies on
-// from the console function it used there (named beside each one). There is a
-// POSIX implementation (platform_posix.cpp), a Windows implementation
-// (platform_windows.cpp), and tests may install a scripted one.
+// The one seam between the game and the operating system: each service gives
+// the effect the game relies on, whatever the system does to give it. There is
+// a POSIX implementation (platform_posix.cpp), a Windows implementation
+// (platform_windows.cpp), and tests may install a scripted one. Key reads give
+// the codes of base/key_codes.h.
 
 #include <cstdint>
 #include <optional>
 #include <string>
 
+#include "base/key_codes.h"
+#include "console/window_size.h"
+
 namespace console {
-
-// What `read_key` gives once input has ended for good (stdin at end of file,
-// a hung-up terminal). Every later read gives it again at once: no wait hangs.
-inline constexpr int kEndOfInput = -1;
-
-// The two lead codes that announce a second code (arrows, function keys).
-inline constexpr int kLeadZero = 0;
-inline constexpr int kLeadExtended = 224;
-
-// The visible size of the terminal window, in character cells.
-struct WindowSize {
-  int rows = 0;
-  int columns = 0;
-};
 
 class Platform {
  public:
@@ -37,17 +26,17 @@ class Platform {
   // Gives the terminal back as it was found, cursor visible. Safe to call twice.
   virtual void restore() = 0;
 
-  // Console mode for escape sequences (GetConsoleMode / SetConsoleMode).
+  // From here on the terminal interprets the escape sequences written to it.
   virtual void enable_escape_sequences() = 0;
   // Reading input no longer flushes output, and the standard streams stop
   // synchronising with stdio (cin.tie(nullptr), sync_with_stdio(false)).
   virtual void untie_streams() = 0;
 
-  // Is a key code waiting? Never blocks (_kbhit). True at end of input, so
-  // that the following `read_key` returns kEndOfInput instead of spinning.
+  // Is a key code waiting? Never blocks. True at end of input, so that the
+  // following `read_key` returns kEndOfInput instead of spinning.
   virtual bool key_waiting() = 0;
-  // One key code, 0..255, without echo (_getch). A two-code key gives its
-  // lead code (0 or 224) now and its second code at the next call.
+  // One key code, 0..255, without echo. A two-code key gives its lead code
+  // (0 or 224) now and its second code at the next call.
   virtual int read_key() = 0;
   // Waits at most `timeout_ms` for a key and tells whether one is waiting
   // (true at end of input too). Lets a frame loop rest between frames instead
@@ -61,12 +50,14 @@ class Platform {
   // is unknown.
   virtual std::optional<WindowSize> window_size() = 0;
 
-  virtual void sleep_ms(int milliseconds) = 0;                  // Sleep
-  virtual std::int32_t clock_ms() = 0;                          // clock(): wall-clock ms since start
-  virtual void clear_screen() = 0;                              // system("cls")
-  virtual void set_title(const std::string& gbk_title) = 0;     // SetConsoleTitleA
-  // The absolute path of the running executable as GBK text, "" if unknown
-  // (GetModuleFileNameA).
+  virtual void sleep_ms(int milliseconds) = 0;
+  // Wall-clock milliseconds since start().
+  virtual std::int32_t clock_ms() = 0;
+  // A blank screen, scrollback included, with the cursor at the top-left corner.
+  virtual void clear_screen() = 0;
+  // The window's title, until the next one or the end of the run.
+  virtual void set_title(const std::string& gbk_title) = 0;
+  // The absolute path of the running executable as GBK text, "" if unknown.
   virtual std::string program_path() = 0;
 };
 

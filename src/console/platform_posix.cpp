@@ -24,13 +24,13 @@
 #include <memory>
 #include <string>
 
+#include "base/text_encoding.h"
 #include "console/key_reader.h"
 #include "console/line_editor.h"
 #include "console/platform.h"
 #include "console/terminal_io_posix.h"
 #include "console/terminal_output.h"
 #include "console/terminal_signals_posix.h"
-#include "console/text_encoding.h"
 
 namespace console {
 namespace {
@@ -61,7 +61,7 @@ bool locale_is_utf8() {
 
 // The columns a character takes on a UTF-8 terminal, from the locale's tables.
 int utf8_terminal_width(std::string_view gbk_character) {
-  const std::string utf8 = gbk_to_utf8(gbk_character);
+  const std::string utf8 = base::gbk_to_utf8(gbk_character);
   wchar_t wide = 0;
   std::mbstate_t state{};
   const std::size_t used = std::mbrtowc(&wide, utf8.data(), utf8.size(), &state);
@@ -247,7 +247,7 @@ void PosixPlatform::set_title(const std::string& gbk_title) {
 
 std::string PosixPlatform::program_path() {
   const std::string path = executable_path();
-  return utf8_ ? utf8_to_gbk(path) : path;
+  return utf8_ ? base::utf8_to_gbk(path) : path;
 }
 
 void PosixPlatform::handle_signals() {

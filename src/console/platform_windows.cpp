@@ -11,9 +11,9 @@
 #include <string>
 #include <string_view>
 
+#include "base/text_encoding.h"
 #include "console/platform.h"
 #include "console/terminal_output.h"
-#include "console/text_encoding.h"
 
 namespace console {
 namespace {
@@ -174,7 +174,7 @@ class WindowsPlatform final : public Platform {
       if (length == 0) return "";
       if (length < size) {
         path.resize(length);
-        return utf8_to_gbk(utf8_of(path));
+        return base::utf8_to_gbk(utf8_of(path));
       }
       // Cut to fit: try again with room for the longest path Windows has.
       if (size >= kLongestPath) return "";

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "console/text_encoding.h"
+#include "base/text_encoding.h"
 
 namespace console {
 namespace {
@@ -66,7 +66,7 @@ std::string_view OutputEncoder::convert(std::string_view gbk) {
       }
       run_end += length;
     }
-    out_ += gbk_to_utf8(gbk.substr(at, run_end - at));
+    out_ += base::gbk_to_utf8(gbk.substr(at, run_end - at));
     if (!pending_.empty()) break;
     at = run_end;
   }

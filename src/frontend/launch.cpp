@@ -4,7 +4,7 @@
 #include <optional>
 #include <system_error>
 
-#include "console/files.h"
+#include "base/files.h"
 #include "console/program_environment.h"
 #include "frontend/command_line.h"
 #include "frontend/globals.h"
@@ -31,7 +31,7 @@ int complain(int status, const std::string& problem, const std::string& more = "
 }
 
 std::string text_of(const fs::path& path) {
-  const std::optional<std::string> name = console::name_of_path(path);
+  const std::optional<std::string> name = base::name_of_path(path);
   return name ? *name : "(a name this system can't show)";
 }
 
@@ -52,7 +52,7 @@ std::optional<SaveHomePlace> place_of(const CommandLine& line, std::string& prob
     case SaveHome::kDirVariable:
       break;
   }
-  const std::optional<fs::path> directory = console::path_of_name(line.directory);
+  const std::optional<fs::path> directory = base::path_of_name(line.directory);
   if (!directory) {
     problem = "'" + line.directory + "' is not a name a directory can have";
     return std::nullopt;
@@ -62,8 +62,8 @@ std::optional<SaveHomePlace> place_of(const CommandLine& line, std::string& prob
 
 std::string show_paths(const SaveHomePlace& place) {
   std::error_code error;
-  const fs::path base = place.directory ? fs::absolute(*place.directory, error) : fs::current_path(error);
-  const fs::path saves = (base / std::string(persistence::kSaveDirectory)).lexically_normal();
+  const fs::path home = place.directory ? fs::absolute(*place.directory, error) : fs::current_path(error);
+  const fs::path saves = (home / std::string(persistence::kSaveDirectory)).lexically_normal();
   return "saves go to " + text_of(saves) + "\nbecause " + place.reason + "\n";
 }
 
@@ -100,11 +100,11 @@ bool enter_save_home(const fs::path& directory, std::string& problem) {
   std::vector<fs::path> made;
   std::string why;
   for (auto next = missing.rbegin(); next != missing.rend() && why.empty(); ++next) {
-    if (console::create_directories(*next, why)) made.push_back(*next);
+    if (base::create_directories(*next, why)) made.push_back(*next);
   }
   if (!why.empty()) {
     problem = "can't create the directory " + text_of(directory) + ": " + why;
-  } else if (!console::enter_directory(target, why)) {
+  } else if (!base::enter_directory(target, why)) {
     problem = "can't enter the directory " + text_of(directory) + ": " + why;
   } else {
     return true;

@@ -82,7 +82,7 @@ int menu_result_after_playthrough(int playthrough_result) {
 }
 
 int act_on_menu_key(int key, const MenuKeyTable& table) {
-  if (key == console::kEndOfInput) key = '3';
+  if (key == base::kEndOfInput) key = '3';
   switch (key) {
     case '1':
       return menu_result_after_playthrough(table.playthrough());

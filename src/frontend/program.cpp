@@ -4,7 +4,8 @@
 #include <ctime>
 #include <iostream>
 
-#include "console/crt_random.h"
+#include "base/crt_random.h"
+#include "base/key_codes.h"
 #include "console/escape_output.h"
 #include "console/platform.h"
 #include "frontend/globals.h"
@@ -16,7 +17,6 @@ namespace frontend {
 namespace {
 
 constexpr std::int64_t kDeveloperKeyChecks = 20000;
-constexpr int kTab = 9;
 constexpr int kLargestExitStatus = 255;
 
 // lang: 0 is Chinese, anything else English.
@@ -49,8 +49,8 @@ void watch_for_developer_key() {
     if (!platform.key_waiting()) continue;
     const int key = platform.read_key();
     // Nothing more will come; the first menu sees the end of input too.
-    if (key == console::kEndOfInput) return;
-    if (key == kTab) devloper_mode = true;
+    if (key == base::kEndOfInput) return;
+    if (key == base::kTab) devloper_mode = true;
   }
 }
 
@@ -75,7 +75,7 @@ int run_program() {
   platform.start();
   start = platform.clock_ms();
   console::enableANSI();
-  console::seed_rand(static_cast<std::uint32_t>(std::time(nullptr)));
+  base::seed_rand(static_cast<std::uint32_t>(std::time(nullptr)));
   console::resetColor();
   fill_gailv();
   watch_for_developer_key();

@@ -30,7 +30,7 @@ int choose_language(const texts::BoxLines& lines, int answer_at_end_of_input) {
   console::platform().clear_screen();
   draw_box(lines);
   const int key = console::platform().read_key();
-  if (key == console::kEndOfInput) return answer_at_end_of_input;
+  if (key == base::kEndOfInput) return answer_at_end_of_input;
   return static_cast<signed char>(key) - '0';
 }
 

@@ -1,7 +1,7 @@
 #include "frontend/texts.h"
 
+#include "base/text_encoding.h"
 #include "console/escape_output.h"
-#include "console/text_encoding.h"
 #include "frontend/globals.h"
 
 namespace frontend::texts {

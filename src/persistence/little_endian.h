@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "console/int128.h"
+#include "base/int128.h"
 
 namespace persistence::little_endian {
 

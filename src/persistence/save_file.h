@@ -17,7 +17,7 @@
 #include <string>
 #include <string_view>
 
-#include "console/files.h"
+#include "base/files.h"
 #include "persistence/result.h"
 #include "world/game.h"
 
@@ -68,7 +68,7 @@ class SaveSteps {
   virtual void discard(const std::filesystem::path& file);
 
  private:
-  std::optional<console::File> file_;
+  std::optional<base::File> file_;
 };
 
 // Writes `world` to the save file of `savename` through a temporary file, so

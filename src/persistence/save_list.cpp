@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "console/files.h"
+#include "base/files.h"
 #include "persistence/save_file.h"
 #include "persistence/save_name.h"
 
@@ -20,7 +20,7 @@ using SaveEntry = std::pair<std::string, std::string>;
 // the file cannot be read.
 std::optional<std::string> first_line_of(const std::filesystem::path& path) {
   std::string why;
-  std::optional<console::File> file = console::File::open_for_reading(path, why);
+  std::optional<base::File> file = base::File::open_for_reading(path, why);
   if (!file) return std::nullopt;
   std::string line;
   std::array<char, 256> piece{};
@@ -40,7 +40,7 @@ std::optional<SaveEntry> save_entry_of(const std::filesystem::directory_entry& e
   std::error_code error;
   // A symbolic link counts as what it points to.
   if (!entry.is_regular_file(error)) return std::nullopt;
-  const std::optional<std::string> file_name = console::name_of_path(entry.path().filename());
+  const std::optional<std::string> file_name = base::name_of_path(entry.path().filename());
   if (!file_name) return std::nullopt;
   const std::optional<std::string_view> stem = stem_of_save_file(*file_name);
   if (!stem) return std::nullopt;
@@ -59,7 +59,7 @@ std::vector<std::pair<std::string, std::string>> game::findDatFiles() {
   std::vector<persistence::SaveEntry> saves;
   try {
     const persistence::FileNaming naming = persistence::running_file_naming();
-    const std::optional<std::filesystem::path> directory = console::path_of_name("saves");
+    const std::optional<std::filesystem::path> directory = base::path_of_name("saves");
     std::error_code error;
     // No saves/, or a plain file by that name: no saves. The list keeps the
     // directory's order; an error while reading it ends the list there.

@@ -279,14 +279,14 @@ class Load {
 // A save file on disk as a byte source.
 class FileSource final : public ByteSource {
  public:
-  explicit FileSource(console::File file) : file_(std::move(file)) {}
+  explicit FileSource(base::File file) : file_(std::move(file)) {}
   std::optional<std::uint64_t> size(std::string& why) override { return file_.size(why); }
   bool read(void* into, std::size_t size, std::size_t& got, std::string& why) override {
     return file_.read(into, size, got, why);
   }
 
  private:
-  console::File file_;
+  base::File file_;
 };
 
 }  // namespace
@@ -300,11 +300,11 @@ Result load_world(game& world, ByteSource& source, std::string_view shown_name) 
 persistence::Result game::open(std::string savename) {
   try {
     const std::string shown = persistence::save_path_shown(savename);
-    const std::optional<std::filesystem::path> path = console::path_of_name(
+    const std::optional<std::filesystem::path> path = base::path_of_name(
         "saves/" + persistence::stem_on_disk(savename, persistence::running_file_naming()) + ".dat");
     std::string why = "the name makes no file name here";
-    std::optional<console::File> file;
-    if (path) file = console::File::open_for_reading(*path, why);
+    std::optional<base::File> file;
+    if (path) file = base::File::open_for_reading(*path, why);
     if (!file) return persistence::Result{false, "cannot open " + shown + ": " + why};
     persistence::FileSource source(std::move(*file));
     return persistence::load_world(*this, source, shown);

@@ -3,8 +3,8 @@
 #include <array>
 #include <cstddef>
 
-#include "console/files.h"
-#include "console/text_encoding.h"
+#include "base/files.h"
+#include "base/text_encoding.h"
 
 namespace persistence {
 namespace {
@@ -140,13 +140,13 @@ std::string unescape(std::string_view stem, const FileNaming& naming) {
 }  // namespace
 
 FileNaming running_file_naming() {
-  return FileNaming{console::file_names_follow_windows_rules(), console::file_names_are_utf8()};
+  return FileNaming{base::file_names_follow_windows_rules(), base::file_names_are_utf8()};
 }
 
 std::string stem_on_disk(std::string_view save_name, FileNaming naming) {
   if (!naming.utf8) return escape(save_name, false, naming);
-  const std::string utf8 = console::gbk_to_utf8(save_name);
-  const bool converts_cleanly = console::utf8_to_gbk(utf8) == save_name;
+  const std::string utf8 = base::gbk_to_utf8(save_name);
+  const bool converts_cleanly = base::utf8_to_gbk(utf8) == save_name;
   return converts_cleanly ? escape(utf8, false, naming) : escape(save_name, true, naming);
 }
 
@@ -156,7 +156,7 @@ std::optional<std::string> save_name_of_stem(std::string_view stem, FileNaming n
   // up, the GBK bytes of a name that is no clean text. The one whose file
   // this is wins; a stem no name maps to has none.
   if (naming.utf8) {
-    std::string gbk = console::utf8_to_gbk(bytes);
+    std::string gbk = base::utf8_to_gbk(bytes);
     if (stem_on_disk(gbk, naming) == stem) return gbk;
   }
   if (stem_on_disk(bytes, naming) == stem) return bytes;

@@ -19,11 +19,11 @@ Result failure_after(const std::exception& error, std::string_view what_failed, 
 }
 
 bool SaveSteps::create_directory(const std::filesystem::path& directory, std::string& why) {
-  return console::create_directories(directory, why);
+  return base::create_directories(directory, why);
 }
 
 bool SaveSteps::create_new(const std::filesystem::path& file, std::string& why) {
-  file_ = console::File::create_new(file, why);
+  file_ = base::File::create_new(file, why);
   return file_.has_value();
 }
 
@@ -38,11 +38,11 @@ bool SaveSteps::close(std::string& why) {
 }
 
 bool SaveSteps::replace(const std::filesystem::path& source, const std::filesystem::path& target, std::string& why) {
-  return console::replace_file(source, target, why);
+  return base::replace_file(source, target, why);
 }
 
 bool SaveSteps::sync_directory(const std::filesystem::path& directory, std::string& why) {
-  return console::sync_directory(directory, why);
+  return base::sync_directory(directory, why);
 }
 
 void SaveSteps::discard(const std::filesystem::path& file) {
@@ -99,13 +99,13 @@ Result save_world(const game& world, std::string_view savename, SaveSteps& steps
   if (!world.has_world()) return cannot_write("there is no world");
   if (const std::optional<std::string> why = unsaveable_name(world.worldname)) return cannot_write(*why);
 
-  const std::optional<std::filesystem::path> directory = console::path_of_name("saves");
+  const std::optional<std::filesystem::path> directory = base::path_of_name("saves");
   const std::optional<std::filesystem::path> target =
-      console::path_of_name("saves/" + stem_on_disk(savename, running_file_naming()) + ".dat");
+      base::path_of_name("saves/" + stem_on_disk(savename, running_file_naming()) + ".dat");
   // Not ending in ".dat" and starting with a dot, the temporary file is never
   // listed; the process id keeps two games that save at once apart.
   const std::optional<std::filesystem::path> temporary =
-      console::path_of_name("saves/.save-" + std::to_string(console::process_id()) + ".tmp");
+      base::path_of_name("saves/.save-" + std::to_string(base::process_id()) + ".tmp");
   if (!directory || !target || !temporary) return cannot_write("the name makes no file name here");
 
   std::string why;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "console/escape_output.h"
+#include "persistence/result.h"
 #include "play/engine.h"
 #include "play/rules.h"
 

@@ -59,7 +59,7 @@ Next pick_up_treasure(game& world, const Voice& voice) {
   const TakenTreasure taken = take_treasure(world.localplayer, cell);
   say(voice.treasure + (*voice.statistic_names)[taken.statistic] + "+" + std::to_string(taken.amount_shown));
   // Whatever key it is, it only ends the wait; the end of input ends more.
-  return console::platform().read_key() == console::kEndOfInput ? Next::kLeave : Next::kGoOn;
+  return console::platform().read_key() == base::kEndOfInput ? Next::kLeave : Next::kGoOn;
 }
 
 FightEnd fight_monster(game& world, const Voice& voice) {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "console/platform.h"
+#include "console/window_size.h"
 #include "play/voice.h"
 #include "world/game.h"
 

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "base/key_codes.h"
 #include "console/platform.h"
 #include "play/engine.h"
 #include "play/frame.h"
@@ -12,12 +13,6 @@
 namespace play {
 namespace {
 
-constexpr int kEscape = 27;
-constexpr int kUpArrow = 72;
-constexpr int kDownArrow = 80;
-constexpr int kLeftArrow = 75;
-constexpr int kRightArrow = 77;
-constexpr int kF3 = 61;
 // About one frame of a 60 Hz screen: a key is answered within it, and an idle
 // map costs next to no processor time.
 constexpr int kFrameWaitMs = 16;
@@ -118,25 +113,25 @@ class FrameLoop {
   Next handle_key() {
     console::Platform& platform = console::platform();
     const int key = platform.read_key();
-    if (key == console::kEndOfInput || key == kEscape) return Next::kLeave;
-    if (key != console::kLeadZero && key != console::kLeadExtended) return Next::kGoOn;
+    if (key == base::kEndOfInput || key == base::kEscape) return Next::kLeave;
+    if (key != base::kLeadZero && key != base::kLeadExtended) return Next::kGoOn;
     const int second = platform.read_key();
-    if (second == console::kEndOfInput) return Next::kLeave;
+    if (second == base::kEndOfInput) return Next::kLeave;
     const bool refuse = voice_.refuses_moves_onto_monsters;
     switch (second) {
-      case kUpArrow:
+      case base::kUpArrow:
         move_player(world_, Direction::kUp, refuse);
         break;
-      case kDownArrow:
+      case base::kDownArrow:
         move_player(world_, Direction::kDown, refuse);
         break;
-      case kLeftArrow:
+      case base::kLeftArrow:
         move_player(world_, Direction::kLeft, refuse);
         break;
-      case kRightArrow:
+      case base::kRightArrow:
         move_player(world_, Direction::kRight, refuse);
         break;
-      case kF3:
+      case base::kF3:
         f3_ = !f3_;
         break;
       default:

@@ -4,6 +4,7 @@
 
 #include "console/escape_output.h"
 #include "console/platform.h"
+#include "persistence/result.h"
 #include "play/engine.h"
 #include "play/voice.h"
 #include "world/game.h"

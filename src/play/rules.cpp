@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "console/crt_random.h"
+#include "base/crt_random.h"
 
 namespace play {
 namespace {
@@ -71,10 +71,10 @@ ll seed_from_draws(int r1, int r2, int r3, int r4) {
 ll seed_for(const std::string& seed_text) {
   if (!seed_text.empty()) return game::shash(seed_text);
   // Drawn one by one: the order of the draws decides the seed.
-  const int r1 = console::rand15();
-  const int r2 = console::rand15();
-  const int r3 = console::rand15();
-  const int r4 = console::rand15();
+  const int r1 = base::rand15();
+  const int r2 = base::rand15();
+  const int r3 = base::rand15();
+  const int r4 = base::rand15();
   return seed_from_draws(r1, r2, r3, r4);
 }
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "console/int128.h"
+#include "base/int128.h"
 #include "world/game.h"
 
 namespace play {

@@ -5,7 +5,7 @@
 #include <array>
 #include <string>
 
-#include "console/platform.h"
+#include "console/window_size.h"
 
 namespace play {
 

@@ -2,7 +2,7 @@
 // developer's plain ASCII.
 #include <string>
 
-#include "console/text_encoding.h"
+#include "base/text_encoding.h"
 #include "play/voice.h"
 #include "world/tables.h"
 

@@ -12,9 +12,14 @@
 #include <utility>
 #include <vector>
 
-#include "console/int128.h"
-#include "persistence/result.h"
+#include "base/int128.h"
 #include "world/tables.h"
+
+// What `save` and `open` answer; persistence/result.h defines it, and the
+// world needs no more of the saves than its name.
+namespace persistence {
+struct Result;
+}
 
 class game {
  public:

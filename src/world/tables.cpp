@@ -1,6 +1,6 @@
 #include "world/tables.h"
 
-#include "console/text_encoding.h"
+#include "base/text_encoding.h"
 
 std::map<ll, ll> gailv;
 

@@ -6,7 +6,7 @@
 #include <map>
 #include <string>
 
-#include "console/int128.h"
+#include "base/int128.h"
 
 // The game's 64-bit integer: seeds, generator state, treasure kinds and
 // monster statistics. `long long` is 64 bits on every target we build.

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "console/text_encoding.h"
+#include "base/text_encoding.h"
 #include "pty_session.h"
 
 namespace {
@@ -119,12 +119,12 @@ TEST(StartUp, ChineseMenuInAUtf8LocaleAndItsQuitKey) {
 
 TEST(StartUp, ChineseTextIsWrittenAsGbkBytesInTheCLocale) {
   PtySession session(kProgram, in_locale("C"));
-  const std::string title_line = console::utf8_to_gbk("|      青灯万象录：寂静之河      |");
+  const std::string title_line = base::utf8_to_gbk("|      青灯万象录：寂静之河      |");
   ASSERT_TRUE(session.wait_for_raw(title_line + "\r\n" + kBorder)) << session.raw_output();
   ASSERT_TRUE(session.wait_for_raw("\x1b[10;8H\x1b[?25h"));
 
   session.send("3");
-  ASSERT_TRUE(session.wait_for_raw(console::utf8_to_gbk("|         欢迎下次游玩！         |")));
+  ASSERT_TRUE(session.wait_for_raw(base::utf8_to_gbk("|         欢迎下次游玩！         |")));
   expect_clean_exit(session, 0);
   // No UTF-8 anywhere: 青 would be E9 9D 92.
   EXPECT_EQ(session.raw_output().find("\xE9\x9D\x92"), std::string::npos);

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "persistence/result.h"
 #include "pty_session.h"
 #include "world/game.h"
 #include "world/tables.h"

@@ -120,7 +120,7 @@ class ScriptedPlatform : public console::Platform {
     if (!typed_ahead.empty()) return take(typed_ahead);
     if (!typed.empty()) return take(typed);
     ++reads_after_end;
-    return console::kEndOfInput;
+    return base::kEndOfInput;
   }
 
   // A scripted key is there at once; without one the wait passes its time.

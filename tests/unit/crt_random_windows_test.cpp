@@ -5,20 +5,20 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "console/crt_random.h"
+#include "base/crt_random.h"
 
 namespace {
 
 TEST(WindowsCrtRandom, SameSequenceAsTheCRuntimeForEverySeed) {
   for (const std::uint32_t seed : {0u, 1u, 12345u, 0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu}) {
     std::srand(seed);
-    console::seed_rand(seed);
+    base::seed_rand(seed);
     for (int draw = 0; draw < 2000; ++draw) {
       const int expected = std::rand();
-      ASSERT_EQ(console::rand15(), expected) << "seed " << seed << ", draw " << draw;
+      ASSERT_EQ(base::rand15(), expected) << "seed " << seed << ", draw " << draw;
     }
   }
-  EXPECT_EQ(RAND_MAX, console::kRandMax);
+  EXPECT_EQ(RAND_MAX, base::kRandMax);
 }
 
 }  // namespace

@@ -84,19 +84,19 @@ TEST_F(Menus, ChineseMenuSaysFarewellOnEveryQuit) {
   // An arrow key's lead code is an unexpected key.
   EXPECT_EQ(quit_output(platform, out, frontend::show, 224), farewell);
   EXPECT_EQ(quit_output(platform, out, frontend::show, 0), farewell);
-  EXPECT_EQ(quit_output(platform, out, frontend::show, console::kEndOfInput), farewell);
+  EXPECT_EQ(quit_output(platform, out, frontend::show, base::kEndOfInput), farewell);
 }
 
 TEST_F(Menus, EnglishMenuQuitsSilentlyOnlyOnItsQuitKey) {
   const std::string farewell = farewell_bytes(frontend::texts::farewell_en());
   EXPECT_EQ(quit_output(platform, out, frontend::show_en, '3'), "");
-  EXPECT_EQ(quit_output(platform, out, frontend::show_en, console::kEndOfInput), "");
+  EXPECT_EQ(quit_output(platform, out, frontend::show_en, base::kEndOfInput), "");
   EXPECT_EQ(quit_output(platform, out, frontend::show_en, 'x'), farewell);
   EXPECT_EQ(quit_output(platform, out, frontend::show_en, 72), farewell);
 }
 
 TEST_F(Menus, DeveloperPromptQuitsSilently) {
-  for (int key : {int{'3'}, int{'x'}, 224, console::kEndOfInput}) {
+  for (int key : {int{'3'}, int{'x'}, 224, base::kEndOfInput}) {
     EXPECT_EQ(quit_output(platform, out, frontend::show_dev, key), "") << "key " << key;
   }
 }
@@ -131,7 +131,7 @@ TEST_F(MenuKeyTable, EachKeyHasItsResultAndOnlyKeyOnePlays) {
 
 TEST_F(MenuKeyTable, QuitKeyAndEndOfInputTakeTheQuitFarewellOtherKeysTheOther) {
   EXPECT_EQ(frontend::act_on_menu_key('3', table), frontend::kQuit);
-  EXPECT_EQ(frontend::act_on_menu_key(console::kEndOfInput, table), frontend::kQuit);
+  EXPECT_EQ(frontend::act_on_menu_key(base::kEndOfInput, table), frontend::kQuit);
   EXPECT_EQ(quit_farewells, 2);
   for (int key : {int{'0'}, int{'6'}, int{'q'}, 13, 27, 224, 0, 255}) {
     EXPECT_EQ(frontend::act_on_menu_key(key, table), frontend::kQuit);

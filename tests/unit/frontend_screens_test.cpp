@@ -2,8 +2,8 @@
 
 #include <string>
 
+#include "base/text_encoding.h"
 #include "console/escape_output.h"
-#include "console/text_encoding.h"
 #include "frontend/globals.h"
 #include "frontend/screens.h"
 #include "frontend/texts.h"
@@ -29,7 +29,7 @@ TEST(ScreenTexts, EveryBoxLineIsThirtyFourColumnsAndFramed) {
   for (const BoxLines* box : {&menu_zh(), &menu_en(), &intro_zh(), &intro_en(), &farewell_zh(), &farewell_en(),
                               &language_zh(), &language_en()}) {
     for (const std::string& line : *box) {
-      SCOPED_TRACE(console::gbk_to_utf8(line));
+      SCOPED_TRACE(base::gbk_to_utf8(line));
       ASSERT_EQ(line.size(), 34u);
       EXPECT_TRUE(line.front() == '|' || line.front() == '+');
       EXPECT_EQ(line.back(), line.front());

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "console/text_encoding.h"
+#include "base/text_encoding.h"
 
 namespace {
 
@@ -15,7 +15,7 @@ using console::KeyDecoder;
 using console::KeyPress;
 
 constexpr std::int64_t kTimeout = KeyDecoder::kSequenceTimeoutMs;
-const std::vector<int> kUnknown = {console::kUnknownKeyLead, console::kUnknownKeySecond};
+const std::vector<int> kUnknown = {base::kUnknownKeyLead, base::kUnknownKeySecond};
 
 // Every key code the decoder has ready, in the order the game would read them.
 std::vector<int> codes(KeyDecoder& decoder) {
@@ -168,7 +168,7 @@ TEST(KeyDecoder, Utf8CharactersBecomeGbk) {
   EXPECT_EQ(decode("a\xc3\xa9z", InputEncoding::kUtf8), bytes_of("a\xa8\xa6z"));  // é
   // Outside GBK: the GB18030 four-byte code, so nothing typed is lost.
   const std::string emoji = "\xf0\x9f\x98\x80";
-  EXPECT_EQ(decode(emoji, InputEncoding::kUtf8), bytes_of(console::utf8_to_gbk(emoji)));
+  EXPECT_EQ(decode(emoji, InputEncoding::kUtf8), bytes_of(base::utf8_to_gbk(emoji)));
   EXPECT_EQ(decode(emoji, InputEncoding::kUtf8).size(), 4u);
 }
 

@@ -25,7 +25,7 @@ TEST(KeyReader, TwoCodeKeyGivesItsSecondCodeToTheNextRead) {
   while (true) {
     ASSERT_TRUE(keys.key_waiting());
     const int code = keys.read_key();
-    if (code == console::kEndOfInput) break;
+    if (code == base::kEndOfInput) break;
     read.push_back(code);
   }
   EXPECT_EQ(read, (std::vector<int>{224, 72, 0, 61, '5'}));
@@ -59,12 +59,12 @@ TEST(KeyReader, EndOfInputIsReportedAtOnceAndForever) {
   input.arrive(0, "\x1b[").then_end();
   KeyReader keys(input, InputEncoding::kGbk);
   // A sequence cut off by the end still counts as one key before the end.
-  EXPECT_EQ(keys.read_key(), console::kUnknownKeyLead);
-  EXPECT_EQ(keys.read_key(), console::kUnknownKeySecond);
+  EXPECT_EQ(keys.read_key(), base::kUnknownKeyLead);
+  EXPECT_EQ(keys.read_key(), base::kUnknownKeySecond);
   const int reads_at_end = input.reads();
   for (int i = 0; i < 100; ++i) {
     EXPECT_TRUE(keys.key_waiting());
-    EXPECT_EQ(keys.read_key(), console::kEndOfInput);
+    EXPECT_EQ(keys.read_key(), base::kEndOfInput);
     EXPECT_FALSE(keys.read_keypress().has_value());
   }
   // The end was seen once; nothing polls the source after it.
@@ -104,7 +104,7 @@ TEST(KeyReaderWait, RestsUntilAKeyComesOrTheTimeIsUp) {
   EXPECT_TRUE(keys.wait_for_key(1000));
   EXPECT_EQ(keys.read_key(), 'b');
   EXPECT_TRUE(keys.wait_for_key(1000));  // the end of input does not make it wait
-  EXPECT_EQ(keys.read_key(), console::kEndOfInput);
+  EXPECT_EQ(keys.read_key(), base::kEndOfInput);
 }
 
 }  // namespace

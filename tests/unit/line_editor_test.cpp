@@ -109,7 +109,7 @@ TEST(LineEditor, KeysTypedAheadStayForTheKeyReadsInOrder) {
   EXPECT_EQ(typed.keys.read_key(), 224);
   EXPECT_EQ(typed.keys.read_key(), 80);
   EXPECT_EQ(typed.keys.read_key(), 27);
-  EXPECT_EQ(typed.keys.read_key(), console::kEndOfInput);
+  EXPECT_EQ(typed.keys.read_key(), base::kEndOfInput);
 }
 
 TEST(LineEditor, EndOfInputEndsTheStream) {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "console/text_encoding.h"
+#include "base/text_encoding.h"
 #include "persistence/save_name.h"
 
 namespace {
@@ -53,14 +53,14 @@ TEST(SaveName, SeparatorsAndRefusedCharactersAreEscaped) {
 
 TEST(SaveName, WindowsDeviceNamesAreKeptOffTheDevices) {
   // Names are GBK: "COM¹" is the superscript's GB18030 bytes.
-  const std::string com_superscript_one = console::utf8_to_gbk("COM\xC2\xB9");
+  const std::string com_superscript_one = base::utf8_to_gbk("COM\xC2\xB9");
   for (const std::string device : {"CON", "con", "Nul", "AUX.x", "PRN ", "COM1", "lpt9", "CONIN$"}) {
     const std::string stem = stem_on_disk(device, kWindows);
     EXPECT_EQ(stem.substr(0, 1), "%") << device;
     EXPECT_EQ(save_name_of_stem(stem, kWindows), device);
     EXPECT_EQ(stem_on_disk(device, kPosixUtf8), device);
   }
-  if (console::gbk_to_utf8(com_superscript_one) == "COM\xC2\xB9") {  // wine has no GB18030
+  if (base::gbk_to_utf8(com_superscript_one) == "COM\xC2\xB9") {  // wine has no GB18030
     EXPECT_EQ(stem_on_disk(com_superscript_one, kWindows), "%43OM\xC2\xB9");
   }
   for (const std::string ordinary : {"CONSOLE", "COM10", "NULL", "LPT", "xCON"}) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "persistence/result.h"
 #include "support/scratch_directory.h"
 #include "world/game.h"
 

@@ -146,7 +146,7 @@ TEST_F(PlatformInTerminal, TerminationEndsTheInputFirstSoTheGameCanWindDown) {
     console::Platform& platform = console::native_platform();
     platform.start();
     say("READY\n");
-    if (platform.read_key() == console::kEndOfInput && platform.input_ended() && platform.wait_for_key(600000)) {
+    if (platform.read_key() == base::kEndOfInput && platform.input_ended() && platform.wait_for_key(600000)) {
       say("WOUND DOWN\n");
     }
     platform.restore();
@@ -185,7 +185,7 @@ TEST_F(PlatformInTerminal, HangUpDuringAKeyWaitEndsTheInputNotTheProcess) {
     const int first = platform.read_key();
     const int again = platform.read_key();
     platform.restore();
-    return first == console::kEndOfInput && again == console::kEndOfInput ? 0 : 10;
+    return first == base::kEndOfInput && again == base::kEndOfInput ? 0 : 10;
   });
   ASSERT_TRUE(wait_for("READY"));
   ::kill(job_, SIGHUP);

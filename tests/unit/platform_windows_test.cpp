@@ -8,8 +8,8 @@
 #include <iostream>
 #include <string>
 
+#include "base/text_encoding.h"
 #include "console/platform.h"
-#include "console/text_encoding.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "console/text_encoding.h"
+#include "base/text_encoding.h"
 #include "play/engine.h"
 #include "support/scratch_directory.h"
 #include "support/scripted_platform.h"

@@ -3,8 +3,8 @@
 
 #include <string>
 
+#include "base/text_encoding.h"
 #include "console/escape_output.h"
-#include "console/text_encoding.h"
 #include "play/frame.h"
 #include "world/game.h"
 
@@ -70,7 +70,7 @@ TEST(StatusLines, EachVoiceLabelsTheSameValuesAndBlankLinesWipeThem) {
   EXPECT_EQ(play::compose_status(player, play::english_voice(), true),
             "X:-3 Y:511\nCultivation:0 Spiritual Power:0\nAttack Power:10 Defense:5 HP:" + hp);
   EXPECT_EQ(play::compose_status(player, play::chinese_voice(), true),
-            console::utf8_to_gbk("X:-3 Y:511\n修为：0 灵力:0\n攻击力：10 防御力：5 血量：") + hp);
+            base::utf8_to_gbk("X:-3 Y:511\n修为：0 灵力:0\n攻击力：10 防御力：5 血量：") + hp);
   EXPECT_EQ(play::compose_status(player, play::developer_voice(), true), "-3 511\n0 0\n10 5 " + hp);
   EXPECT_EQ(play::compose_status(player, play::developer_voice(), false), repeat(std::string(55, ' ') + "\n", 3));
 }

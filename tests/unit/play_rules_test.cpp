@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "console/crt_random.h"
+#include "base/crt_random.h"
 #include "play/rules.h"
 #include "world/game.h"
 
@@ -32,9 +32,9 @@ TEST(Choice, OnlyNumbersFromOneToTheCountOpenAnEntryAndNothingOverflows) {
 TEST(Seed, AnEmptyLineTakesFourDrawsInOrderAnyOtherLineIsHashed) {
   EXPECT_EQ(play::seed_from_draws(1, 2, 3, 4), 0x0001000200030004LL);
   EXPECT_EQ(play::seed_from_draws(32767, 32767, 32767, 32767), 0x7FFF7FFF7FFF7FFFLL);
-  console::seed_rand(12345);
-  const int r[4] = {console::rand15(), console::rand15(), console::rand15(), console::rand15()};
-  console::seed_rand(12345);
+  base::seed_rand(12345);
+  const int r[4] = {base::rand15(), base::rand15(), base::rand15(), base::rand15()};
+  base::seed_rand(12345);
   EXPECT_EQ(play::seed_for(""), play::seed_from_draws(r[0], r[1], r[2], r[3]));
   EXPECT_EQ(play::seed_for(" "), game::shash(" "));
 }

@@ -45,7 +45,7 @@ TEST_F(FdInput, KeysComeFromPipeBytesAndTheEndNeverBlocks) {
   EXPECT_EQ(keys.read_key(), 80);
   for (int i = 0; i < 3; ++i) {
     EXPECT_TRUE(keys.key_waiting());
-    EXPECT_EQ(keys.read_key(), console::kEndOfInput);
+    EXPECT_EQ(keys.read_key(), base::kEndOfInput);
   }
 }
 

@@ -1,4 +1,4 @@
-#include "console/text_encoding.h"
+#include "base/text_encoding.h"
 
 #include <gtest/gtest.h>
 
@@ -18,28 +18,28 @@ const std::string kLanternUtf8 = "\xe9\x9d\x92\xe7\x81\xaf";  // 青灯
 const std::string kLanternGbk = "\xc7\xe0\xb5\xc6";
 
 TEST(TextEncoding, ChineseRoundTripsBetweenUtf8AndGbk) {
-  EXPECT_EQ(console::utf8_to_gbk(kLanternUtf8), kLanternGbk);
-  EXPECT_EQ(console::gbk_to_utf8(kLanternGbk), kLanternUtf8);
-  EXPECT_EQ(console::utf8_to_gbk("ASCII stays\n"), "ASCII stays\n");
+  EXPECT_EQ(base::utf8_to_gbk(kLanternUtf8), kLanternGbk);
+  EXPECT_EQ(base::gbk_to_utf8(kLanternGbk), kLanternUtf8);
+  EXPECT_EQ(base::utf8_to_gbk("ASCII stays\n"), "ASCII stays\n");
   // The full-width colon and the brackets of the game's texts.
   const std::string texts = "\xef\xbc\x9a\xe3\x80\x90\xe3\x80\x91\xef\xbc\x88\xef\xbc\x89";
-  EXPECT_EQ(console::gbk_to_utf8(console::utf8_to_gbk(texts)), texts);
-  EXPECT_EQ(console::utf8_to_gbk(texts).size(), 10u);
+  EXPECT_EQ(base::gbk_to_utf8(base::utf8_to_gbk(texts)), texts);
+  EXPECT_EQ(base::utf8_to_gbk(texts).size(), 10u);
 }
 
 TEST(TextEncoding, CharactersOutsideGbkKeepTheirGb18030Codes) {
   const std::string emoji = "\xf0\x9f\x98\x80";
-  const std::string gb18030 = console::utf8_to_gbk(emoji);
+  const std::string gb18030 = base::utf8_to_gbk(emoji);
   EXPECT_EQ(gb18030.size(), 4u);
-  EXPECT_EQ(console::gbk_to_utf8(gb18030), emoji);
+  EXPECT_EQ(base::gbk_to_utf8(gb18030), emoji);
 }
 
 TEST(TextEncoding, BytesThatMakeNoCharacterBecomeQuestionMarks) {
-  EXPECT_EQ(console::utf8_to_gbk("a\xff" "b"), "a?b");
-  EXPECT_EQ(console::gbk_to_utf8("a\xff" "b"), "a?b");
-  EXPECT_EQ(console::gbk_to_utf8("a\xc7"), "a?");
+  EXPECT_EQ(base::utf8_to_gbk("a\xff" "b"), "a?b");
+  EXPECT_EQ(base::gbk_to_utf8("a\xff" "b"), "a?b");
+  EXPECT_EQ(base::gbk_to_utf8("a\xc7"), "a?");
   // The conversion starts afresh after a bad byte and on the next call.
-  EXPECT_EQ(console::gbk_to_utf8(kLanternGbk), kLanternUtf8);
+  EXPECT_EQ(base::gbk_to_utf8(kLanternGbk), kLanternUtf8);
 }
 
 TEST(OutputEncoder, PureAsciiGoesOutUnchangedWithoutCopying) {
@@ -65,7 +65,7 @@ TEST(OutputEncoder, CharacterSplitAcrossTwoFlushesConvertsWhole) {
   EXPECT_TRUE(encoder.pending().empty());
 
   // A four-byte character cut after each of its bytes.
-  const std::string four = console::utf8_to_gbk("\xf0\x9f\x98\x80");
+  const std::string four = base::utf8_to_gbk("\xf0\x9f\x98\x80");
   std::string out;
   for (const char c : four) out += encoder.encode(std::string(1, c));
   EXPECT_EQ(out, "\xf0\x9f\x98\x80");
@@ -74,10 +74,10 @@ TEST(OutputEncoder, CharacterSplitAcrossTwoFlushesConvertsWhole) {
 TEST(OutputEncoder, TrailByteThatLooksLikeAsciiStaysWithItsCharacter) {
   OutputEncoder encoder(true);
   // 0x81 0x40 is one character (U+4E02); the '@' is not an ASCII '@'.
-  EXPECT_EQ(std::string(encoder.encode("\x81@|")), console::gbk_to_utf8("\x81\x40") + "|");
+  EXPECT_EQ(std::string(encoder.encode("\x81@|")), base::gbk_to_utf8("\x81\x40") + "|");
   // Split right before the ASCII-looking trail byte.
   EXPECT_EQ(encoder.encode("a\x81"), "a");
-  EXPECT_EQ(std::string(encoder.encode("@b")), console::gbk_to_utf8("\x81\x40") + "b");
+  EXPECT_EQ(std::string(encoder.encode("@b")), base::gbk_to_utf8("\x81\x40") + "b");
 }
 
 TEST(OutputEncoder, InvalidBytesBecomeQuestionMarksAndTheRestStillConverts) {
@@ -140,7 +140,7 @@ TEST(TerminalOutputBuffer, WritesOutBeyondItsLargestSizeWithoutLosingBytes) {
   while (text.size() < TerminalOutputBuffer::kMaxCapacity + 100) text += kLanternGbk;
   out << text << std::flush;
   EXPECT_EQ(calls, 2);
-  EXPECT_EQ(written, console::gbk_to_utf8(text));
+  EXPECT_EQ(written, base::gbk_to_utf8(text));
 }
 
 }  // namespace

@@ -6,14 +6,14 @@
 
 #include <string>
 
-#include "console/text_encoding.h"
+#include "base/text_encoding.h"
 
 namespace {
 
 TEST(WindowsTextEncoding, EuroSignTakesItsTwoByteCodeNotCodePage936sSingleByte) {
   if (!IsValidCodePage(54936)) GTEST_SKIP() << "this system has no GB18030 code page (wine)";
-  EXPECT_EQ(console::utf8_to_gbk("\xe2\x82\xac"), "\xa2\xe3");
-  EXPECT_EQ(console::gbk_to_utf8("\xa2\xe3"), "\xe2\x82\xac");
+  EXPECT_EQ(base::utf8_to_gbk("\xe2\x82\xac"), "\xa2\xe3");
+  EXPECT_EQ(base::gbk_to_utf8("\xa2\xe3"), "\xe2\x82\xac");
 }
 
 TEST(WindowsTextEncoding, CharactersOfTheBasicPlaneOutsideGbkTakeFourBytes) {
@@ -21,8 +21,8 @@ TEST(WindowsTextEncoding, CharactersOfTheBasicPlaneOutsideGbkTakeFourBytes) {
   // A Hangul syllable and a capital A with grave accent.
   const std::string text = "\xea\xb0\x80\xc3\x80";
   const std::string gb18030 = "\x82\x37\xcf\x35\x81\x30\x86\x38";
-  EXPECT_EQ(console::utf8_to_gbk(text), gb18030);
-  EXPECT_EQ(console::gbk_to_utf8(gb18030), text);
+  EXPECT_EQ(base::utf8_to_gbk(text), gb18030);
+  EXPECT_EQ(base::gbk_to_utf8(gb18030), text);
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "console/text_encoding.h"
+#include "base/text_encoding.h"
 #include "support/scripted_platform.h"
 #include "world/game.h"
 
@@ -92,7 +92,7 @@ TEST(GameWithoutMemory, EachPlaythroughSaysSoWaitsForAKeyAndReturnsToTheMenu) {
     std::string line;
   };
   const variant variants[] = {
-      {&game::run, console::utf8_to_gbk("内存不足，无法创建世界。按任意键返回。\n")},
+      {&game::run, base::utf8_to_gbk("内存不足，无法创建世界。按任意键返回。\n")},
       {&game::run_en, "Not enough memory for the world. Press any key to return.\n"},
       {&game::run_dev, "out of memory\n"},
   };

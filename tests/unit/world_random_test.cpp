@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "console/text_encoding.h"
+#include "base/text_encoding.h"
 #include "world/game.h"
 
 namespace {
@@ -50,7 +50,7 @@ TEST(Shash, KnownValues) {
 }
 
 TEST(Shash, ATypedChineseSeedHashesItsGbkBytes) {
-  const std::string typed = console::utf8_to_gbk("世界");
+  const std::string typed = base::utf8_to_gbk("世界");
   EXPECT_EQ(typed, "\xCA\xC0\xBD\xE7");
   EXPECT_EQ(game::shash(typed), 3939479139216984661);
 }

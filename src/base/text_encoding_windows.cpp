@@ -4,9 +4,9 @@
 #include <string>
 #include <string_view>
 
-#include "console/text_encoding.h"
+#include "base/text_encoding.h"
 
-namespace console {
+namespace base {
 namespace {
 
 constexpr UINT kGbk = 936;
@@ -168,4 +168,4 @@ std::string gbk_to_utf8(std::string_view gbk) {
   return out;
 }
 
-}  // namespace console
+}  // namespace base

@@ -1,6 +1,6 @@
-#include "console/crt_random.h"
+#include "base/crt_random.h"
 
-namespace console {
+namespace base {
 namespace {
 std::uint32_t state = 1;  // as after srand(1), the C library's start
 }
@@ -12,4 +12,4 @@ int rand15() {
   return static_cast<int>((state >> 16) & 0x7FFFu);
 }
 
-}  // namespace console
+}  // namespace base

@@ -13,9 +13,9 @@
 #include <system_error>
 #include <utility>
 
-#include "console/files.h"
+#include "base/files.h"
 
-namespace console {
+namespace base {
 namespace {
 
 // The error's words in English whatever the user's locale: they end up in a
@@ -151,4 +151,4 @@ bool sync_directory(const std::filesystem::path& directory, std::string& why) {
   return false;
 }
 
-}  // namespace console
+}  // namespace base

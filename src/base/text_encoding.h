@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace console {
+namespace base {
 
 // GBK bytes of a UTF-8 text. A character outside GBK becomes its GB18030 bytes,
 // so nothing is lost; bytes that are not UTF-8 become '?'.
@@ -15,11 +15,11 @@ std::string utf8_to_gbk(std::string_view utf8);
 // UTF-8 text of GBK (or GB18030) bytes; bytes that are no character become '?'.
 std::string gbk_to_utf8(std::string_view gbk);
 
-}  // namespace console
+}  // namespace base
 
 // The GBK bytes of a UTF-8 string literal, converted once and kept.
-#define GBK(utf8_literal)                                                      \
-  ([]() -> const std::string& {                                                \
-    static const std::string converted = ::console::utf8_to_gbk(utf8_literal); \
-    return converted;                                                          \
+#define GBK(utf8_literal)                                                   \
+  ([]() -> const std::string& {                                             \
+    static const std::string converted = ::base::utf8_to_gbk(utf8_literal); \
+    return converted;                                                       \
   }())

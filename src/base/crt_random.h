@@ -6,11 +6,11 @@
 
 #include <cstdint>
 
-namespace console {
+namespace base {
 
 inline constexpr int kRandMax = 32767;
 
 void seed_rand(std::uint32_t seed);  // srand
 int rand15();                        // rand: 0..kRandMax
 
-}  // namespace console
+}  // namespace base

@@ -3,9 +3,9 @@
 #include <cerrno>
 #include <mutex>
 
-#include "console/text_encoding.h"
+#include "base/text_encoding.h"
 
-namespace console {
+namespace base {
 namespace {
 
 // One open conversion, reused: opening one costs more than converting a line,
@@ -64,4 +64,4 @@ Conversion& gb18030_to_utf8() {
 std::string utf8_to_gbk(std::string_view utf8) { return utf8_to_gb18030()(utf8); }
 std::string gbk_to_utf8(std::string_view gbk) { return gb18030_to_utf8()(gbk); }
 
-}  // namespace console
+}  // namespace base

@@ -16,9 +16,9 @@
 #include <system_error>
 #include <utility>
 
-#include "console/files.h"
+#include "base/files.h"
 
-namespace console {
+namespace base {
 namespace {
 
 // The C runtime's words are English whatever the language of Windows.
@@ -163,4 +163,4 @@ bool replace_file(const std::filesystem::path& source, const std::filesystem::pa
 
 bool sync_directory(const std::filesystem::path&, std::string&) { return true; }
 
-}  // namespace console
+}  // namespace base

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-namespace console {
+namespace base {
 
 // Whether file names here follow Windows' rules: "\" separates too, some
 // characters and the device names (CON, NUL, ...) are refused.
@@ -72,4 +72,4 @@ bool replace_file(const std::filesystem::path& source, const std::filesystem::pa
 // directory; Windows has nothing to do).
 bool sync_directory(const std::filesystem::path& directory, std::string& why);
 
-}  // namespace console
+}  // namespace base

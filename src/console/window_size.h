@@ -1,0 +1,11 @@
+#pragma once
+// The visible size of the terminal window, in character cells.
+
+namespace console {
+
+struct WindowSize {
+  int rows = 0;
+  int columns = 0;
+};
+
+}  // namespace console

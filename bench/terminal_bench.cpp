@@ -7,6 +7,7 @@
 #include <string>
 
 #include "base/text_encoding.h"
+#include "console/escape_sequences.h"
 #include "console/key_decoder.h"
 #include "console/terminal_output.h"
 
@@ -15,7 +16,9 @@ namespace {
 // A frame as the map view writes it: a colour sequence before each of the 441
 // cells, bars and borders around them.
 std::string map_frame() {
-  std::string frame = "\x1b[?25l\x1b[H+------------------------------------------+\n";
+  std::string frame(console::kHideCursor);
+  frame += console::kCursorHome;
+  frame += "+------------------------------------------+\n";
   for (int row = 0; row < 21; ++row) {
     frame += "\x1b[38;2;192;192;192m|";
     for (int cell = 0; cell < 21; ++cell) frame += "\x1b[38;2;153;230;77mB?";

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iostream>
 
+#include "console/escape_sequences.h"
 #include "console/platform.h"
 
 namespace console {
@@ -12,7 +13,7 @@ std::int32_t color[5] = {0xC0C0C0, 0x99E64D, 0xFFE65D, 0x87CEEB, 0x8A2BE2};
 void enableANSI() { platform().enable_escape_sequences(); }
 
 std::string color_sequence(int r, int g, int b) {
-  return "\x1b[38;2;" + std::to_string(r) + ';' + std::to_string(g) + ';' + std::to_string(b) + 'm';
+  return std::string(kForegroundRgb) + std::to_string(r) + ';' + std::to_string(g) + ';' + std::to_string(b) + 'm';
 }
 
 std::string color_sequence(int packed_rgb) {
@@ -21,7 +22,7 @@ std::string color_sequence(int packed_rgb) {
 
 std::string cursor_sequence(int x, int y) {
   // In 64 bits: the 1-based numbers of the largest int have no int.
-  return "\x1b[" + std::to_string(static_cast<long long>(x) + 1) + ';' +
+  return std::string(kCsi) + std::to_string(static_cast<long long>(x) + 1) + ';' +
          std::to_string(static_cast<long long>(y) + 1) + 'H';
 }
 
@@ -34,9 +35,9 @@ void setColor(int r, int g, int b) { std::cout << color_sequence(r, g, b); }
 
 void setColor(int packed_rgb) { std::cout << color_sequence(packed_rgb); }
 
-void setBgColor(int r, int g, int b) { std::cout << "\x1b[48;2;" << r << ';' << g << ';' << b << 'm'; }
+void setBgColor(int r, int g, int b) { std::cout << kBackgroundRgb << r << ';' << g << ';' << b << 'm'; }
 
-void resetColor() { std::cout << "\x1b[0m"; }
+void resetColor() { std::cout << kResetColours; }
 
 void helpfunction1(std::string s, int& nowx) {
   // One write per line, so the terminal never shows half a box line.

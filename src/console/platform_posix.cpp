@@ -25,6 +25,7 @@
 #include <string>
 
 #include "base/text_encoding.h"
+#include "console/escape_sequences.h"
 #include "console/key_reader.h"
 #include "console/line_editor.h"
 #include "console/platform.h"
@@ -38,16 +39,6 @@ namespace {
 constexpr int kInputFd = STDIN_FILENO;
 constexpr int kOutputFd = STDOUT_FILENO;
 constexpr int kErrorFd = STDERR_FILENO;
-
-// Blank screen, cursor home, and the scrollback gone too, as "cls" empties the
-// whole console buffer: 2J alone pushes the old screen into the scrollback on
-// some terminals (VTE), 3J then drops it.
-constexpr const char* kClearScreen = "\x1b[H\x1b[2J\x1b[3J";
-constexpr const char* kResetColoursShowCursor = "\x1b[0m\x1b[?25h";
-constexpr const char* kHideCursor = "\x1b[?25l";
-// The terminal's own title is saved on its title stack and comes back at exit.
-constexpr const char* kPushTitle = "\x1b[22;0t";
-constexpr const char* kPopTitle = "\x1b[23;0t";
 
 void check_signals();
 
@@ -89,6 +80,13 @@ std::string executable_path() {
   }
   return {};
 #endif
+}
+
+std::string title_sequence(const std::string& title) {
+  std::string sequence(kSetTitle);
+  sequence += title;
+  sequence += kTitleEnd;
+  return sequence;
 }
 
 // Control bytes would end the title sequence early or start another one.
@@ -181,6 +179,7 @@ void PosixPlatform::start() {
   enter_raw_mode();
   connect_streams();
   if (output_is_terminal_) {
+    // The terminal's own title waits on its title stack until the game ends.
     write_all(kOutputFd, kPushTitle);
     title_pushed_ = true;
   }
@@ -238,11 +237,15 @@ std::int32_t PosixPlatform::clock_ms() {
   return static_cast<std::int32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
 }
 
-void PosixPlatform::clear_screen() { std::cout << kClearScreen << std::flush; }
+void PosixPlatform::clear_screen() {
+  // Erasing the screen alone pushes the old one into the scrollback on some
+  // terminals (VTE); the scrollback is erased after it, so nothing is left.
+  std::cout << kCursorHome << kEraseScreen << kEraseScrollback << std::flush;
+}
 
 void PosixPlatform::set_title(const std::string& gbk_title) {
   title_ = printable_title(gbk_title);
-  std::cout << "\x1b]0;" << title_ << '\a' << std::flush;
+  std::cout << title_sequence(title_) << std::flush;
 }
 
 std::string PosixPlatform::program_path() {
@@ -327,7 +330,8 @@ void PosixPlatform::enter_raw_mode() {
 
 void PosixPlatform::give_terminal_back() {
   if (output_is_terminal_) {
-    std::string reset = kResetColoursShowCursor;
+    std::string reset(kResetColours);
+    reset += kShowCursor;
     if (title_pushed_) reset += kPopTitle;
     write_all(kOutputFd, reset);
   }
@@ -337,8 +341,8 @@ void PosixPlatform::give_terminal_back() {
 void PosixPlatform::take_terminal_again() {
   enter_raw_mode();
   if (!output_is_terminal_) return;
-  std::string again = kPushTitle;
-  if (!title_.empty()) again += "\x1b]0;" + title_ + '\a';
+  std::string again(kPushTitle);
+  if (!title_.empty()) again += title_sequence(title_);
   if (cursor_.hidden()) again += kHideCursor;
   write_now(kOutputFd, again);
 }

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "base/text_encoding.h"
+#include "console/escape_sequences.h"
 #include "console/platform.h"
 #include "console/terminal_output.h"
 
@@ -20,7 +21,6 @@ namespace {
 
 // GBK: Chinese shows on a console of any language.
 constexpr UINT kGbkCodePage = 936;
-constexpr const char* kResetColoursShowCursor = "\x1b[0m\x1b[?25h";
 // Long-path names ("\\?\...") reach 32767 characters.
 constexpr DWORD kLongestPath = 32768;
 
@@ -73,7 +73,10 @@ void write_standard_output(std::string_view bytes) {
 void give_console_back() {
   if (InterlockedExchange(&given_back, 1) != 0) return;
   HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
-  if (is_console(output)) write_all(output, kResetColoursShowCursor);
+  if (is_console(output)) {
+    write_all(output, kResetColours);
+    write_all(output, kShowCursor);
+  }
   if (found_input_code_page != 0) SetConsoleCP(found_input_code_page);
   if (found_output_code_page != 0) SetConsoleOutputCP(found_output_code_page);
 }

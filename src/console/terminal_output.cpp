@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "base/text_encoding.h"
+#include "console/escape_sequences.h"
 
 namespace console {
 namespace {
@@ -74,11 +75,11 @@ std::string_view OutputEncoder::convert(std::string_view gbk) {
 }
 
 void CursorTracker::observe(std::string_view bytes) {
-  static constexpr std::string_view kPrefix = "\x1b[?25";
+  constexpr std::string_view kPrefix = kCursorVisibilityPrefix;
   for (const char c : bytes) {
     if (matched_ == kPrefix.size()) {
-      if (c == 'l') hidden_ = true;
-      if (c == 'h') hidden_ = false;
+      if (c == kHideCursor.back()) hidden_ = true;
+      if (c == kShowCursor.back()) hidden_ = false;
       matched_ = 0;
     }
     if (c == kPrefix[matched_]) {

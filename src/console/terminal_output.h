@@ -33,15 +33,15 @@ class OutputEncoder {
   std::string out_;
 };
 
-// Follows the cursor's visibility in what the game writes ("\x1b[?25l" hides
-// it, "\x1b[?25h" shows it), so it can be hidden again after Ctrl+Z and fg.
+// Follows the cursor's visibility in what the game writes (kHideCursor and
+// kShowCursor), so it can be hidden again after Ctrl+Z and fg.
 class CursorTracker {
  public:
   void observe(std::string_view bytes);
   bool hidden() const { return hidden_; }
 
  private:
-  std::size_t matched_ = 0;  // bytes of "\x1b[?25" matched so far
+  std::size_t matched_ = 0;  // bytes of kCursorVisibilityPrefix matched so far
   bool hidden_ = false;
 };
 

@@ -8,6 +8,9 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <string_view>
+
+#include "console/escape_sequences.h"
 
 namespace console::terminal_signals {
 namespace {
@@ -58,7 +61,9 @@ void on_resume(int) {
   wake();
 }
 
-void write_literal(int fd, const char* text, std::size_t size) {
+void write_literal(int fd, std::string_view bytes) {
+  const char* text = bytes.data();
+  std::size_t size = bytes.size();
   while (size > 0) {
     const ssize_t written = ::write(fd, text, size);
     if (written <= 0) {
@@ -73,11 +78,11 @@ void write_literal(int fd, const char* text, std::size_t size) {
 void restore_in_emergency() {
   if (emergency_armed == 0) return;
   emergency_armed = 0;
-  static constexpr char kReset[] = "\x1b[0m\x1b[?25h";
-  static constexpr char kPopTitle[] = "\x1b[23;0t";
+  // The sequences are constants: writing them takes no memory and no lock.
   if (emergency_out_fd >= 0) {
-    write_literal(emergency_out_fd, kReset, sizeof kReset - 1);
-    if (emergency_pop_title) write_literal(emergency_out_fd, kPopTitle, sizeof kPopTitle - 1);
+    write_literal(emergency_out_fd, kResetColours);
+    write_literal(emergency_out_fd, kShowCursor);
+    if (emergency_pop_title) write_literal(emergency_out_fd, kPopTitle);
   }
   if (emergency_has_termios) ::tcsetattr(emergency_tty_fd, TCSANOW, &emergency_termios);
 }

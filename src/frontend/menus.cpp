@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "console/escape_output.h"
+#include "console/escape_sequences.h"
 #include "console/platform.h"
 #include "frontend/globals.h"
 #include "frontend/screens.h"
@@ -11,10 +12,6 @@
 
 namespace frontend {
 namespace {
-
-constexpr const char* kHideCursor = "\x1b[?25l";
-constexpr const char* kShowCursor = "\x1b[?25h";
-constexpr const char* kClearAndHome = "\x1b[2J\x1b[H";
 
 // Written after "Error:" for a code that has no message of its own.
 constexpr const char* kUnknownErrorText = "unknown error";
@@ -45,15 +42,15 @@ const MenuKeyTable kDeveloperKeys{play_dev, nullptr, nullptr};
 
 // Reads the menu's one key with the cursor showing, and hides it again.
 int read_menu_key() {
-  std::cout << kShowCursor << std::flush;
+  std::cout << console::kShowCursor << std::flush;
   const int key = console::platform().read_key();
-  std::cout << kHideCursor << std::flush;
+  std::cout << console::kHideCursor << std::flush;
   return key;
 }
 
 int show_language_menu(const std::string& title, const texts::BoxLines& lines, const MenuKeyTable& keys) {
   console::platform().set_title(title);
-  std::cout << kHideCursor << kClearAndHome << std::flush;
+  std::cout << console::kHideCursor << console::kEraseScreen << console::kCursorHome << std::flush;
   console::platform().clear_screen();
   console::gotoxy(0, 0);
   draw_box(lines);
@@ -107,12 +104,12 @@ int show_en() { return show_language_menu(texts::title_en(), texts::menu_en(), k
 
 int show_dev() {
   console::platform().set_title(texts::title_dev());
-  std::cout << kClearAndHome << std::flush;
+  std::cout << console::kEraseScreen << console::kCursorHome << std::flush;
   console::platform().clear_screen();
   console::gotoxy(0, 0);
-  std::cout << kShowCursor << "> " << std::flush;
+  std::cout << console::kShowCursor << "> " << std::flush;
   const int key = console::platform().read_key();
-  std::cout << kHideCursor << std::flush;
+  std::cout << console::kHideCursor << std::flush;
   return act_on_menu_key(key, kDeveloperKeys);
 }
 

@@ -7,6 +7,7 @@
 #include "base/crt_random.h"
 #include "base/key_codes.h"
 #include "console/escape_output.h"
+#include "console/escape_sequences.h"
 #include "console/platform.h"
 #include "frontend/globals.h"
 #include "frontend/menus.h"
@@ -59,7 +60,7 @@ int run_menu_loop() {
   for (;;) {
     const int r = devloper_mode ? show_developer_prompt_and_screen() : show_language_menu_and_screen(lang);
     if (r >= 0) {
-      std::cout << "\x1b[?25h" << std::flush;
+      std::cout << console::kShowCursor << std::flush;
       return r;
     }
   }

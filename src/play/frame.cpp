@@ -4,6 +4,7 @@
 #include <charconv>
 
 #include "console/escape_output.h"
+#include "console/escape_sequences.h"
 #include "play/rules.h"
 #include "world/tables.h"
 
@@ -23,6 +24,13 @@ constexpr const char* kOutsideWorld = "##";
 constexpr const char* kPlayerGlyph = "YY";
 // A glyph for a type no cell may hold, should a damaged world carry one.
 constexpr const char* kUnknownGlyph = "??";
+
+// Every frame is drawn over the last one from the top-left corner, with the
+// cursor hidden.
+void begin_at_top_left(std::string& out) {
+  out += console::kHideCursor;
+  out += console::kCursorHome;
+}
 
 void append_number(std::string& out, long long value) {
   char digits[24];
@@ -94,7 +102,7 @@ std::string compose_view(const game& world, const Voice& voice) {
   std::string out;
   // About 20 bytes a cell; one allocation for the whole view.
   out.reserve(12 * 1024);
-  out += kHideCursorHome;
+  begin_at_top_left(out);
   if (voice.bordered_view) out += kBorder;
   const long long x = world.localplayer.x;
   const long long y = world.localplayer.y;
@@ -130,8 +138,12 @@ std::string compose_frame(const game& world, const Voice& voice, bool f3) {
 }
 
 std::string compose_too_small(const Voice& voice, console::WindowSize has) {
+  std::string out;
+  begin_at_top_left(out);
+  out += voice.window_too_small(view_size_needed(voice), has);
   // Erased to the end of the line: the line before may have been longer.
-  return kHideCursorHome + voice.window_too_small(view_size_needed(voice), has) + "\x1b[K";
+  out += console::kEraseToLineEnd;
+  return out;
 }
 
 }  // namespace play

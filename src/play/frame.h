@@ -10,12 +10,6 @@
 
 namespace play {
 
-// Hides the cursor and takes it to the top-left corner: every frame is drawn
-// over the last one from there.
-inline constexpr const char* kHideCursorHome = "\x1b[?25l\x1b[H";
-// Clears the screen, for a frame that must not leave a stale line behind.
-inline constexpr const char* kEraseScreen = "\x1b[2J";
-
 // The window the map and its status lines need so that drawing them never
 // scrolls: the last blank status line ends with a line feed, so the cursor
 // needs one more row below it.

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/key_codes.h"
+#include "console/escape_sequences.h"
 #include "console/platform.h"
 #include "play/engine.h"
 #include "play/frame.h"
@@ -78,7 +79,7 @@ class FrameLoop {
     const console::WindowSize needed = view_size_needed(voice_);
     const bool fits = !size || (size->rows >= needed.rows && size->columns >= needed.columns);
     std::string frame;
-    if (fits != view_fits_) frame += kEraseScreen;
+    if (fits != view_fits_) frame += console::kEraseScreen;
     view_fits_ = fits;
     frame += fits ? compose_view(world_, voice_) : compose_too_small(voice_, *size);
     return frame;

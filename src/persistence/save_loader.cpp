@@ -13,11 +13,6 @@
 namespace persistence {
 namespace {
 
-constexpr std::int32_t kHighestCellType = 10;
-constexpr std::int32_t kHighestLevel = 4;
-constexpr std::int32_t kTreasureCell = 1;
-constexpr ll kHighestTreasureKind = 2;
-
 // Where each part of a file lies, once the name's length is known.
 struct Layout {
   std::uint64_t name_length;
@@ -125,14 +120,15 @@ std::string position_text(std::int64_t x, std::int64_t y) {
 }
 
 // The first value in `row` that the game could not work with, if any: a type
-// outside 0..10, a level outside 0..4 on a non-empty cell, a treasure kind
-// outside 0..2 on a treasure cell. Other fields of a cell are never read.
+// without a glyph, a level without a colour on a non-empty cell, a treasure
+// kind that names no statistic on a treasure cell. Other fields of a cell are
+// never read.
 std::optional<std::string> fault_in_row(const game::point* row, int row_index) {
   for (int column = 0; column < game::kWorldSize; ++column) {
     const game::point& cell = row[column];
-    const bool type_ok = cell.type >= 0 && cell.type <= kHighestCellType;
-    const bool level_ok = cell.type == 0 || (cell.level >= 0 && cell.level <= kHighestLevel);
-    const bool kind_ok = cell.type != kTreasureCell || (cell.b.type >= 0 && cell.b.type <= kHighestTreasureKind);
+    const bool type_ok = cell.type >= kEmptyCell && cell.type <= kHighestCellType;
+    const bool level_ok = cell.type == kEmptyCell || (cell.level >= 0 && cell.level < kLevels);
+    const bool kind_ok = cell.type != kTreasureCell || (cell.b.type >= 0 && cell.b.type < kTreasureKinds);
     if (type_ok && level_ok && kind_ok) continue;
     const std::string where = position_text(row_index - game::kWorldHalf, column - game::kWorldHalf);
     if (!type_ok) return "cell " + where + " has type " + std::to_string(cell.type);

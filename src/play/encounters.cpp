@@ -73,7 +73,7 @@ FightEnd fight_monster(game& world, const Voice& voice) {
   }
   switch (fight.outcome) {
     case Fight::Outcome::kMonsterSlain:
-      cell.type = 8;
+      cell.type = kSlainMonsterCell;
       return FightEnd::kWon;
     case Fight::Outcome::kPlayerSlain:
       return FightEnd::kDied;

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <charconv>
+#include <iterator>
 
 #include "console/escape_output.h"
 #include "console/escape_sequences.h"
@@ -13,8 +14,6 @@ namespace {
 
 constexpr int kViewRadius = 10;  // cells on each side of the player
 constexpr int kViewCells = 2 * kViewRadius + 1;
-constexpr int kCellTypes = 11;
-constexpr int kLevels = 5;
 constexpr int kStatusLines = 3;
 constexpr int kBlankLineWidth = 55;
 constexpr int kBorderLines = 2;
@@ -37,6 +36,8 @@ void append_number(std::string& out, long long value) {
   const auto result = std::to_chars(digits, digits + sizeof digits, value);
   out.append(digits, result.ptr);
 }
+
+static_assert(std::size(console::color) == kLevels, "the palette has a colour for every level");
 
 // The colour sequences a frame uses, made once per frame: silver for the
 // frame and empty cells, the palette for the rest.
@@ -63,8 +64,8 @@ void append_cell(std::string& out, const game& world, const CellColors& colors, 
   }
   const game::point& cell = world.cell(static_cast<int>(i), static_cast<int>(j));
   const bool known_level = cell.level >= 0 && cell.level < kLevels;
-  out += cell.type == 0 || !known_level ? colors.silver : colors.by_level[cell.level];
-  if (cell.type >= 0 && cell.type < kCellTypes) {
+  out += cell.type == kEmptyCell || !known_level ? colors.silver : colors.by_level[cell.level];
+  if (cell.type >= kEmptyCell && cell.type <= kHighestCellType) {
     out.append(wtype, static_cast<std::size_t>(cell.type) * 2, 2);
   } else {
     out += kUnknownGlyph;

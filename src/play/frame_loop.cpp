@@ -18,9 +18,6 @@ namespace {
 // map costs next to no processor time.
 constexpr int kFrameWaitMs = 16;
 
-constexpr int kTreasureCell = 1;
-constexpr int kMonsterCell = 3;
-
 struct Position {
   int x = 0;
   int y = 0;

@@ -98,7 +98,7 @@ bool move_player(game& world, Direction direction, bool refuse_monsters) {
   }
   // The bound comes first: no cell outside the world is ever looked at.
   if (!in_world(x, y)) return false;
-  if (refuse_monsters && world.cell(static_cast<int>(x), static_cast<int>(y)).type == 3) return false;
+  if (refuse_monsters && world.cell(static_cast<int>(x), static_cast<int>(y)).type == kMonsterCell) return false;
   player.x = static_cast<std::int32_t>(x);
   player.y = static_cast<std::int32_t>(y);
   return true;
@@ -107,14 +107,15 @@ bool move_player(game& world, Direction direction, bool refuse_monsters) {
 TakenTreasure take_treasure(game::player& player, game::point& cell) {
   const ll kind = cell.b.type;
   const int128 amount = cell.b.add;
-  // Kinds other than 0 and 1 raise defence, so a stray kind is named after
-  // the statistic it really raised.
-  const std::size_t statistic = kind == 0 ? 0 : (kind <= 1 ? 1 : 2);
-  int128& raised = statistic == 0 ? player.atk : (statistic == 1 ? player.hp : player.defence);
+  // A stray kind below attack raises hit points and one above hit points
+  // raises defence; it is named after the statistic it really raised.
+  const ll statistic =
+      kind == kAttackTreasure ? kAttackTreasure : (kind <= kHitPointsTreasure ? kHitPointsTreasure : kDefenceTreasure);
+  int128& raised = statistic == kAttackTreasure ? player.atk : (statistic == kHitPointsTreasure ? player.hp : player.defence);
   raised = wrapping_add(raised, amount);
   player.baowu.emplace_back(kind, amount);
-  cell.type = 5;
-  return TakenTreasure{statistic, static_cast<ll>(amount)};
+  cell.type = kOpenedTreasureCell;
+  return TakenTreasure{static_cast<std::size_t>(statistic), static_cast<ll>(amount)};
 }
 
 Fight resolve_fight(const game::player& player, const game::point::monster& monster) {

@@ -44,12 +44,12 @@ bool move_player(game& world, Direction direction, bool refuse_monsters);
 
 // What taking a treasure showed and gave.
 struct TakenTreasure {
-  std::size_t statistic = 0;  // 0 attack, 1 hit points, 2 defence
+  std::size_t statistic = 0;  // the treasure kind of the statistic raised
   ll amount_shown = 0;        // the amount cut to 64 bits, as the message prints it
 };
 
 // Adds the treasure of `cell` to the player's statistic, records it in the
-// player's treasure list and marks the cell opened (type 5).
+// player's treasure list and marks the cell opened (kOpenedTreasureCell).
 TakenTreasure take_treasure(game::player& player, game::point& cell);
 
 // A whole fight, worked out without striking every blow: both sides hit just

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "console/window_size.h"
+#include "world/tables.h"
 
 namespace play {
 
@@ -36,7 +37,7 @@ struct Voice {
 
   // Encounters.
   std::string treasure;
-  const std::array<std::string, 3>* statistic_names = nullptr;
+  const std::array<std::string, kTreasureKinds>* statistic_names = nullptr;
   // A loud fight tells every blow, with pauses; a silent one says nothing.
   bool loud_fights = true;
   std::string fight_start;

@@ -49,7 +49,7 @@ class game {
   // filler; copy the bytes where they matter.
   struct point {
     struct in {
-      ll type = 0;     // treasure kind 0..2
+      ll type = 0;     // treasure kind, kAttackTreasure..kDefenceTreasure
       int128 add = 0;  // what taking the treasure adds to that statistic
     };
     struct neww {};
@@ -59,8 +59,8 @@ class game {
       ll hp = 0;
     };
 
-    std::int32_t type = 0;   // 0..10, glyph in `wtype`
-    std::int32_t level = 0;  // 0..4 on every non-empty cell
+    std::int32_t type = 0;   // kEmptyCell..kHighestCellType, glyph in `wtype`
+    std::int32_t level = 0;  // 0..kLevels - 1 on every non-empty cell
     in b;                    // treasure cells only
     neww n;
     monster m;  // monster cells only

@@ -19,11 +19,7 @@ namespace {
 using point = game::point;
 using random_64 = game::random_64;
 
-enum cell_kind : std::int32_t { kEmpty = 0, kTreasure = 1, kInert = 2, kMonster = 3 };
-
 constexpr ll kTypeDraws = 1000;
-constexpr ll kLevels = 5;
-constexpr ll kTreasureKinds = 3;
 
 // `gailv` answered once per draw value: a map lookup per cell would cost more
 // than everything else generation does.
@@ -36,7 +32,7 @@ cell_type_table cell_types_by_draw() {
   cell_type_table table{};
   for (ll t = 0; t < kTypeDraws; ++t) {
     const auto entry = gailv.lower_bound(t);
-    table[t] = entry == gailv.end() ? kEmpty : static_cast<std::int32_t>(entry->second);
+    table[t] = entry == gailv.end() ? kEmptyCell : static_cast<std::int32_t>(entry->second);
   }
   return table;
 }
@@ -95,7 +91,7 @@ void fill_monster(point& cell, ll base, random_64& rd4) {
 // type carries.
 void generate_cell(point& cell, const cell_type_table& types, world_generators& g) {
   const std::int32_t type = types[g.rd() % kTypeDraws];
-  if (type == kEmpty) {
+  if (type == kEmptyCell) {
     // The draws an empty cell spends on nothing still move every later
     // treasure and monster.
     g.draws_of_an_empty_cell.take(g.rd4);
@@ -104,8 +100,8 @@ void generate_cell(point& cell, const cell_type_table& types, world_generators& 
   cell.type = type;
   cell.level = static_cast<std::int32_t>(g.rd2() % kLevels);
   const ll base = static_cast<ll>(benchmark[cell.level]);
-  if (type == kTreasure) fill_treasure(cell, base, g);
-  if (type == kMonster) fill_monster(cell, base, g.rd4);
+  if (type == kTreasureCell) fill_treasure(cell, base, g);
+  if (type == kMonsterCell) fill_monster(cell, base, g.rd4);
 }
 
 // The row is cleared whole first, fillers included, so every byte a cell's

@@ -1,7 +1,5 @@
 #include <fcntl.h>
-#include <langinfo.h>
 #include <locale.h>
-#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,6 +12,7 @@
 #include <utility>
 
 #include "base/files.h"
+#include "base/text_encoding.h"
 
 namespace base {
 namespace {
@@ -35,10 +34,7 @@ bool fail(std::string& why) {
 
 bool file_names_follow_windows_rules() { return false; }
 
-bool file_names_are_utf8() {
-  const char* codeset = nl_langinfo(CODESET);
-  return codeset != nullptr && (strcasecmp(codeset, "UTF-8") == 0 || strcasecmp(codeset, "UTF8") == 0);
-}
+bool file_names_are_utf8() { return locale_is_utf8(); }
 
 std::optional<std::filesystem::path> path_of_name(std::string_view name) {
   return std::filesystem::path(std::string(name));

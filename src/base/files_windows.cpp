@@ -17,6 +17,7 @@
 #include <utility>
 
 #include "base/files.h"
+#include "base/text_encoding_windows.h"
 
 namespace base {
 namespace {
@@ -53,14 +54,7 @@ std::optional<std::filesystem::path> path_of_name(std::string_view name) {
   }
 }
 
-std::optional<std::string> name_of_path(const std::filesystem::path& file_name) {
-  try {
-    const std::u8string name = file_name.u8string();
-    return std::string(name.begin(), name.end());
-  } catch (const std::exception&) {
-    return std::nullopt;
-  }
-}
+std::optional<std::string> name_of_path(const std::filesystem::path& file_name) { return utf8_of(file_name.native()); }
 
 int process_id() { return _getpid(); }
 

@@ -1,4 +1,6 @@
 #include <iconv.h>
+#include <langinfo.h>
+#include <strings.h>
 
 #include <cerrno>
 #include <mutex>
@@ -63,5 +65,10 @@ Conversion& gb18030_to_utf8() {
 // character converts to the same two bytes and nothing typed is lost.
 std::string utf8_to_gbk(std::string_view utf8) { return utf8_to_gb18030()(utf8); }
 std::string gbk_to_utf8(std::string_view gbk) { return gb18030_to_utf8()(gbk); }
+
+bool locale_is_utf8() {
+  const char* codeset = nl_langinfo(CODESET);
+  return codeset != nullptr && (strcasecmp(codeset, "UTF-8") == 0 || strcasecmp(codeset, "UTF8") == 0);
+}
 
 }  // namespace base

@@ -1,10 +1,12 @@
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "base/text_encoding.h"
+#include "base/text_encoding_windows.h"
 
 namespace base {
 namespace {
@@ -96,34 +98,14 @@ std::string gbk_of(char32_t code_point) {
   return written > 0 ? std::string(buffer, static_cast<std::size_t>(written)) : std::string("?");
 }
 
-std::string utf8_of(const std::wstring& text) {
-  if (text.empty()) return {};
-  const int size = static_cast<int>(text.size());
-  const int needed = WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(needed), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), size, out.data(), needed, nullptr, nullptr);
-  return out;
-}
-
-// The GB18030 character at `at`: 2 or 4 bytes, 1 for a byte that starts none.
-std::size_t gbk_character_length(std::string_view text, std::size_t at) {
-  const auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(text[at + i]); };
-  const auto lead = [](std::uint8_t b) { return b >= 0x81 && b <= 0xFE; };
-  const auto digit = [](std::uint8_t b) { return b >= 0x30 && b <= 0x39; };
-  const std::size_t left = text.size() - at;
-  if (!lead(byte(0)) || left < 2) return 1;
-  if (byte(1) >= 0x40 && byte(1) <= 0xFE && byte(1) != 0x7F) return 2;
-  if (left >= 4 && digit(byte(1)) && lead(byte(2)) && digit(byte(3))) return 4;
-  return 1;
-}
-
 // One character (1, 2 or 4 bytes) as UTF-8; '?' when it is none.
 std::string utf8_of_gbk_character(std::string_view character) {
   if (character.size() == 4 && static_cast<std::uint8_t>(character[0]) >= kFirstSupplementaryLead) {
     const char32_t code_point = supplementary_of_gb18030(character);
     if (code_point == kNoCharacter) return "?";
     const char32_t offset = code_point - kFirstSupplementary;
-    return utf8_of({static_cast<wchar_t>(0xD800 + (offset >> 10)), static_cast<wchar_t>(0xDC00 + (offset & 0x3FF))});
+    const wchar_t pair[2] = {static_cast<wchar_t>(0xD800 + (offset >> 10)), static_cast<wchar_t>(0xDC00 + (offset & 0x3FF))};
+    return utf8_of(std::wstring_view(pair, 2)).value_or("?");
   }
   if (character.size() == 1) return "?";
   wchar_t wide[2];
@@ -132,10 +114,23 @@ std::string utf8_of_gbk_character(std::string_view character) {
                       ? MultiByteToWideChar(kGbk, MB_ERR_INVALID_CHARS, character.data(), size, wide, 2)
                       : 0;
   if (converted <= 0) converted = MultiByteToWideChar(kGb18030, MB_ERR_INVALID_CHARS, character.data(), size, wide, 2);
-  return converted > 0 ? utf8_of(std::wstring(wide, static_cast<std::size_t>(converted))) : std::string("?");
+  if (converted <= 0) return "?";
+  return utf8_of(std::wstring_view(wide, static_cast<std::size_t>(converted))).value_or("?");
 }
 
 }  // namespace
+
+std::optional<std::string> utf8_of(std::wstring_view text) {
+  if (text.empty()) return std::string();
+  const int size = static_cast<int>(text.size());
+  const int needed = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text.data(), size, nullptr, 0, nullptr, nullptr);
+  if (needed <= 0) return std::nullopt;
+  std::string out(static_cast<std::size_t>(needed), '\0');
+  WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text.data(), size, out.data(), needed, nullptr, nullptr);
+  return out;
+}
+
+bool locale_is_utf8() { return false; }
 
 std::string utf8_to_gbk(std::string_view utf8) {
   std::string out;
@@ -157,7 +152,9 @@ std::string gbk_to_utf8(std::string_view gbk) {
   std::string out;
   out.reserve(gbk.size() * 3 / 2);
   for (std::size_t at = 0; at < gbk.size();) {
-    const std::size_t length = gbk_character_length(gbk, at);
+    // A character cut off by the end of the text is no character: its bytes
+    // go one by one.
+    const std::size_t length = std::max<std::size_t>(gbk_character_length(gbk, at), 1);
     if (length == 1 && static_cast<std::uint8_t>(gbk[at]) < 0x80) {
       out += gbk[at++];
       continue;

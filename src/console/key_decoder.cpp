@@ -90,9 +90,7 @@ KeyPress ss3_key(std::uint8_t final_byte) {
 bool csi_final(std::uint8_t byte) { return in_range(byte, 0x40, 0x7e) || byte == '$'; }
 bool csi_parameter(std::uint8_t byte) { return in_range(byte, 0x20, 0x3f) && byte != '$'; }
 
-bool gbk_lead(std::uint8_t byte) { return in_range(byte, 0x81, 0xfe); }
-bool gbk_trail(std::uint8_t byte) { return in_range(byte, 0x40, 0xfe) && byte != 0x7f; }
-bool gb18030_digit(std::uint8_t byte) { return in_range(byte, 0x30, 0x39); }
+bool digit(std::uint8_t byte) { return in_range(byte, '0', '9'); }
 
 std::size_t utf8_length(std::uint8_t lead) {
   if (in_range(lead, 0xc2, 0xdf)) return 2;
@@ -177,7 +175,7 @@ void KeyDecoder::on_ground(std::uint8_t byte) {
   } else if (byte < 0x80) {
     emit_code(byte);
   } else if (encoding_ == InputEncoding::kGbk) {
-    if (gbk_lead(byte)) {
+    if (base::is_gbk_lead_byte(byte)) {
       begin(State::kMultibyte, byte);
     } else {
       emit_code(byte);
@@ -236,7 +234,7 @@ void KeyDecoder::on_linux_function(std::uint8_t byte) {
 }
 
 void KeyDecoder::on_ss3(std::uint8_t byte) {
-  if (gb18030_digit(byte) || byte == ';') {
+  if (digit(byte) || byte == ';') {
     hold(byte);
   } else if (in_range(byte, 0x40, 0x7e)) {
     reset();
@@ -256,22 +254,17 @@ void KeyDecoder::on_multibyte(std::uint8_t byte) {
 }
 
 void KeyDecoder::on_gbk_byte(std::uint8_t byte) {
-  // A two-byte character's trail byte may look like ASCII (0x40..0x7e); the
-  // four-byte GB18030 form alternates digits and high bytes.
-  const std::size_t held = held_.size();
-  const bool fits = (held == 1 && (gbk_trail(byte) || gb18030_digit(byte))) || (held == 2 && gbk_lead(byte)) ||
-                    (held == 3 && gb18030_digit(byte));
-  if (!fits) {
-    emit_gbk_lead_alone_then_rest();
-    consume(byte);
+  hold(byte);
+  const std::size_t length = base::gbk_character_length(held_, 0);
+  if (length == 0) return;  // the character goes on
+  if (length == held_.size()) {
+    const KeyPress key = KeyPress::character(held_);
+    reset();
+    emit(key);
     return;
   }
-  hold(byte);
-  const bool complete = (held_.size() == 2 && !gb18030_digit(byte)) || held_.size() == 4;
-  if (!complete) return;
-  const KeyPress key = KeyPress::character(held_);
-  reset();
-  emit(key);
+  // The byte makes no character with those before it.
+  emit_gbk_lead_alone_then_rest();
 }
 
 void KeyDecoder::on_utf8_byte(std::uint8_t byte) {

@@ -1,11 +1,9 @@
-// The platform on a POSIX terminal: raw keys decoded to the console's codes,
+// The platform on a POSIX terminal: raw keys decoded to the game's key codes,
 // line input edited here, output converted to the terminal's encoding, and the
 // terminal given back as found at every kind of exit.
-#include <langinfo.h>
 #include <signal.h>
 #include <limits.h>
 #include <stdlib.h>
-#include <strings.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -42,12 +40,12 @@ constexpr int kErrorFd = STDERR_FILENO;
 
 void check_signals();
 
-bool locale_is_utf8() {
+// Takes the user's locale for text and its widths; true when its text is UTF-8.
+bool take_users_locale() {
   std::setlocale(LC_ALL, "");
   // Numbers keep the C form whatever the user's locale writes them like.
   std::setlocale(LC_NUMERIC, "C");
-  const char* codeset = nl_langinfo(CODESET);
-  return codeset != nullptr && (strcasecmp(codeset, "UTF-8") == 0 || strcasecmp(codeset, "UTF8") == 0);
+  return base::locale_is_utf8();
 }
 
 // The columns a character takes on a UTF-8 terminal, from the locale's tables.
@@ -170,7 +168,7 @@ void PosixPlatform::start() {
   if (started_) return;
   started_ = true;
   begin_ = std::chrono::steady_clock::now();
-  utf8_ = locale_is_utf8();
+  utf8_ = take_users_locale();
   input_is_terminal_ = ::isatty(kInputFd) == 1;
   output_is_terminal_ = ::isatty(kOutputFd) == 1;
   // Handlers first: from the moment the modes change, every exit restores them.

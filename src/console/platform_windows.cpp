@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "base/text_encoding.h"
+#include "base/text_encoding_windows.h"
 #include "console/escape_sequences.h"
 #include "console/platform.h"
 #include "console/terminal_output.h"
@@ -29,15 +30,6 @@ constexpr DWORD kLongestPath = 32768;
 UINT found_input_code_page = 0;
 UINT found_output_code_page = 0;
 volatile LONG given_back = 0;
-
-std::string utf8_of(const std::wstring& text) {
-  if (text.empty()) return {};
-  const int size = static_cast<int>(text.size());
-  const int needed = WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(needed > 0 ? needed : 0), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), size, out.data(), needed, nullptr, nullptr);
-  return out;
-}
 
 // Older consoles refuse a single write much beyond 64 KiB; a frame is far less.
 constexpr std::size_t kLargestWrite = 32 * 1024;
@@ -177,7 +169,8 @@ class WindowsPlatform final : public Platform {
       if (length == 0) return "";
       if (length < size) {
         path.resize(length);
-        return base::utf8_to_gbk(utf8_of(path));
+        const std::optional<std::string> utf8 = base::utf8_of(path);
+        return utf8 ? base::utf8_to_gbk(*utf8) : "";
       }
       // Cut to fit: try again with room for the longest path Windows has.
       if (size >= kLongestPath) return "";

@@ -9,20 +9,11 @@
 #include <cstdlib>
 #include <string>
 
+#include "base/text_encoding_windows.h"
 #include "console/program_environment.h"
 
 namespace console {
 namespace {
-
-// UTF-8 of UTF-16 text; nothing for text that is not valid UTF-16.
-std::optional<std::string> utf8_of_wide(const wchar_t* text) {
-  try {
-    const std::u8string utf8 = std::filesystem::path(text).u8string();
-    return std::string(utf8.begin(), utf8.end());
-  } catch (const std::exception&) {
-    return std::nullopt;
-  }
-}
 
 std::optional<std::wstring> wide_of_utf8(std::string_view text) {
   try {
@@ -54,7 +45,7 @@ std::vector<std::string> command_line_arguments(int argc, char** argv) {
     for (int index = 1; index < argc; ++index) arguments.emplace_back(argv[index]);
     return arguments;
   }
-  for (int index = 1; index < count; ++index) arguments.push_back(utf8_of_wide(wide[index]).value_or("?"));
+  for (int index = 1; index < count; ++index) arguments.push_back(base::utf8_of(wide[index]).value_or("?"));
   LocalFree(wide);
   return arguments;
 }
@@ -64,7 +55,7 @@ std::optional<std::string> environment_variable(const char* name) {
   const std::wstring wide_name(ascii_name.begin(), ascii_name.end());
   const wchar_t* value = _wgetenv(wide_name.c_str());
   if (value == nullptr || value[0] == L'\0') return std::nullopt;
-  return utf8_of_wide(value);
+  return base::utf8_of(value);
 }
 
 std::optional<std::filesystem::path> user_data_directory(std::string& why) {

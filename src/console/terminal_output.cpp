@@ -10,27 +10,9 @@ namespace console {
 namespace {
 
 bool ascii(std::uint8_t byte) { return byte < 0x80; }
-bool gbk_lead(std::uint8_t byte) { return byte >= 0x81 && byte <= 0xfe; }
-bool gbk_trail(std::uint8_t byte) { return byte >= 0x40 && byte <= 0xfe && byte != 0x7f; }
-bool gb18030_digit(std::uint8_t byte) { return byte >= 0x30 && byte <= 0x39; }
 
 bool all_ascii(std::string_view bytes) {
   return std::all_of(bytes.begin(), bytes.end(), [](char c) { return ascii(static_cast<std::uint8_t>(c)); });
-}
-
-// The length of the GBK (or GB18030) character starting at `at`: 2 or 4, 1 for
-// a byte that starts no character, 0 when the text ends before the character does.
-std::size_t character_length(std::string_view text, std::size_t at) {
-  const auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(text[at + i]); };
-  const std::size_t left = text.size() - at;
-  if (!gbk_lead(byte(0))) return 1;
-  if (left < 2) return 0;
-  if (gbk_trail(byte(1))) return 2;
-  if (!gb18030_digit(byte(1))) return 1;
-  if (left < 3) return 0;
-  if (!gbk_lead(byte(2))) return 1;
-  if (left < 4) return 0;
-  return gb18030_digit(byte(3)) ? 4 : 1;
 }
 
 }  // namespace
@@ -60,7 +42,7 @@ std::string_view OutputEncoder::convert(std::string_view gbk) {
     // like ASCII belongs to its character, never to the ASCII around it.
     std::size_t run_end = at;
     while (run_end < gbk.size() && !ascii(static_cast<std::uint8_t>(gbk[run_end]))) {
-      const std::size_t length = character_length(gbk, run_end);
+      const std::size_t length = base::gbk_character_length(gbk, run_end);
       if (length == 0) {
         pending_.assign(gbk.substr(run_end));
         break;

@@ -1,7 +1,9 @@
 #include "frontend/screens.h"
 
+#include <algorithm>
 #include <iostream>
 
+#include "base/text_encoding.h"
 #include "console/escape_output.h"
 #include "console/platform.h"
 #include "frontend/globals.h"
@@ -32,17 +34,6 @@ int choose_language(const texts::BoxLines& lines, int answer_at_end_of_input) {
   const int key = console::platform().read_key();
   if (key == base::kEndOfInput) return answer_at_end_of_input;
   return static_cast<signed char>(key) - '0';
-}
-
-// Bytes taken by the GBK (or GB18030 four-byte) character starting at `at`.
-std::size_t gbk_character_length(const std::string& text, std::size_t at) {
-  const auto lead = static_cast<unsigned char>(text[at]);
-  if (lead < 0x81 || lead == 0xFF) return 1;
-  if (at + 1 < text.size()) {
-    const auto second = static_cast<unsigned char>(text[at + 1]);
-    if (second >= '0' && second <= '9') return 4;
-  }
-  return 2;
 }
 
 }  // namespace
@@ -78,7 +69,8 @@ std::string running_time_text(std::int64_t elapsed_ms) {
 std::string path_cut_to_buffer(const std::string& gbk_path) {
   std::size_t kept = 0;
   while (kept < gbk_path.size()) {
-    const std::size_t next = kept + gbk_character_length(gbk_path, kept);
+    // Bytes that make no whole character are kept one by one.
+    const std::size_t next = kept + std::max<std::size_t>(base::gbk_character_length(gbk_path, kept), 1);
     if (next > kPathBufferBytes) break;
     kept = next;
   }

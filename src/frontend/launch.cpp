@@ -9,7 +9,7 @@
 #include "frontend/command_line.h"
 #include "frontend/globals.h"
 #include "frontend/program.h"
-#include "persistence/save_file.h"
+#include "persistence/save_name.h"
 
 namespace frontend {
 namespace {

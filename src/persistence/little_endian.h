@@ -30,6 +30,11 @@ inline void put_int128(std::string& out, int128 value) {
   put_unsigned(out, static_cast<std::uint64_t>(bits >> 64), 8);
 }
 
+// The field's own width, for the fields of a record (save_file.h's Trailer).
+inline void put(std::string& out, std::int32_t value) { put_int32(out, value); }
+inline void put(std::string& out, std::uint64_t value) { put_uint64(out, value); }
+inline void put(std::string& out, int128 value) { put_int128(out, value); }
+
 inline std::uint64_t get_unsigned(const unsigned char* bytes, std::size_t width) {
   std::uint64_t value = 0;
   for (std::size_t i = 0; i < width; ++i) value |= static_cast<std::uint64_t>(bytes[i]) << (8 * i);
@@ -46,5 +51,9 @@ inline int128 get_int128(const unsigned char* bytes) {
   const uint128 high = get_unsigned(bytes + 8, 8);
   return static_cast<int128>(low | (high << 64));
 }
+
+inline void get(const unsigned char* bytes, std::int32_t& value) { value = get_int32(bytes); }
+inline void get(const unsigned char* bytes, std::uint64_t& value) { value = get_uint64(bytes); }
+inline void get(const unsigned char* bytes, int128& value) { value = get_int128(bytes); }
 
 }  // namespace persistence::little_endian

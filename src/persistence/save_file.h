@@ -18,20 +18,53 @@
 #include <string_view>
 
 #include "base/files.h"
+#include "base/int128.h"
 #include "persistence/result.h"
 #include "world/game.h"
 
 namespace persistence {
 
-// The directory of the save files, under the directory the game runs in.
-inline constexpr std::string_view kSaveDirectory = "saves";
-
 inline constexpr std::uint64_t kCellImageBytes = sizeof(game::point);
 inline constexpr std::uint64_t kRowBytes = kCellImageBytes * game::kWorldSize;
 inline constexpr std::uint64_t kCellBlockBytes = kRowBytes * game::kWorldSize;
 inline constexpr std::uint64_t kSeedBytes = 8;
-// x, y and tick; lingli, atk, hp and defence; the treasure count.
-inline constexpr std::uint64_t kTrailerBytes = 3 * 4 + 4 * 16 + 8;
+
+// The player's part of the file, after the cells.
+struct Trailer {
+  std::int32_t x = 0;
+  std::int32_t y = 0;
+  std::int32_t tick = 0;
+  int128 lingli = 0;
+  int128 atk = 0;
+  int128 hp = 0;
+  int128 defence = 0;
+  std::uint64_t treasure_count = 0;
+};
+
+// Hands every field of `trailer` to `visit` in the file's order, with the name
+// that messages give the part of the file it fills. The writer, the reader and
+// the messages all take the trailer's layout from here. A field takes as many
+// bytes in the file as in memory.
+template <typename SomeTrailer, typename Visit>
+constexpr void for_each_trailer_field(SomeTrailer& trailer, Visit&& visit) {
+  visit("the position", trailer.x);
+  visit("the position", trailer.y);
+  visit("tick", trailer.tick);
+  visit("lingli", trailer.lingli);
+  visit("atk", trailer.atk);
+  visit("hp", trailer.hp);
+  visit("defence", trailer.defence);
+  visit("the treasure count", trailer.treasure_count);
+}
+
+constexpr std::uint64_t trailer_bytes() {
+  Trailer trailer;
+  std::uint64_t bytes = 0;
+  for_each_trailer_field(trailer, [&](std::string_view, const auto& field) { bytes += sizeof field; });
+  return bytes;
+}
+inline constexpr std::uint64_t kTrailerBytes = trailer_bytes();
+
 inline constexpr std::uint64_t kTreasureBytes = 8 + 16;
 // Everything but the name and the treasures: the line end, the seed, the cells
 // and the trailer.
@@ -42,9 +75,10 @@ static_assert(kFixedBytes == 83'886'173);
 // making the loader hold a name of gigabytes.
 inline constexpr std::size_t kLongestWorldName = 65536;
 
-// "saves/" + name + ".dat" as the player knows it (the name's GBK bytes, not
-// the file name they were mapped to), for messages.
-std::string save_path_shown(std::string_view savename);
+// What a save or a load says of a longer name.
+inline std::string world_name_too_long() {
+  return "the world name is longer than " + std::to_string(kLongestWorldName) + " bytes";
+}
 
 // The failure of an operation cut short by an exception (memory ran out), as
 // "<what_failed> saves/<name>.dat: <reason>".

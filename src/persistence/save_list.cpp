@@ -59,7 +59,7 @@ std::vector<std::pair<std::string, std::string>> game::findDatFiles() {
   std::vector<persistence::SaveEntry> saves;
   try {
     const persistence::FileNaming naming = persistence::running_file_naming();
-    const std::optional<std::filesystem::path> directory = base::path_of_name("saves");
+    const std::optional<std::filesystem::path> directory = base::path_of_name(persistence::kSaveDirectory);
     std::error_code error;
     // No saves/, or a plain file by that name: no saves. The list keeps the
     // directory's order; an error while reading it ends the list there.

@@ -28,23 +28,15 @@ struct Layout {
     if (offset < cells()) return "the seed";
     if (offset < trailer()) return "the cells";
     if (offset >= treasures()) return "treasure " + std::to_string((offset - treasures()) / kTreasureBytes + 1);
-    struct Field {
-      std::uint64_t bytes;
-      const char* name;
-    };
-    static constexpr std::array<Field, 7> kTrailerFields = {{{8, "the position"},
-                                                             {4, "tick"},
-                                                             {16, "lingli"},
-                                                             {16, "atk"},
-                                                             {16, "hp"},
-                                                             {16, "defence"},
-                                                             {8, "the treasure count"}}};
+    // Inside the trailer, since the treasures start where it ends.
+    std::string_view part;
     std::uint64_t end = trailer();
-    for (const Field& field : kTrailerFields) {
-      end += field.bytes;
-      if (offset < end) return field.name;
-    }
-    return "the treasure count";
+    Trailer fields;
+    for_each_trailer_field(fields, [&](std::string_view name, const auto& field) {
+      end += sizeof field;
+      if (part.empty() && offset < end) part = name;
+    });
+    return std::string(part);
   }
 };
 
@@ -142,27 +134,12 @@ bool on_the_grid(std::int32_t coordinate) {
   return coordinate >= -game::kWorldHalf && coordinate < game::kWorldHalf;
 }
 
-struct Trailer {
-  std::int32_t x = 0;
-  std::int32_t y = 0;
-  std::int32_t tick = 0;
-  int128 lingli = 0;
-  int128 atk = 0;
-  int128 hp = 0;
-  int128 defence = 0;
-  std::uint64_t treasure_count = 0;
-};
-
 Trailer decode_trailer(const unsigned char* bytes) {
   Trailer trailer;
-  trailer.x = little_endian::get_int32(bytes);
-  trailer.y = little_endian::get_int32(bytes + 4);
-  trailer.tick = little_endian::get_int32(bytes + 8);
-  trailer.lingli = little_endian::get_int128(bytes + 12);
-  trailer.atk = little_endian::get_int128(bytes + 28);
-  trailer.hp = little_endian::get_int128(bytes + 44);
-  trailer.defence = little_endian::get_int128(bytes + 60);
-  trailer.treasure_count = little_endian::get_uint64(bytes + 76);
+  for_each_trailer_field(trailer, [&](std::string_view, auto& field) {
+    little_endian::get(bytes, field);
+    bytes += sizeof field;
+  });
   return trailer;
 }
 
@@ -233,7 +210,7 @@ class Load {
   std::optional<Result> read_name(std::string& name) {
     switch (reader_.read_line(name, kLongestWorldName)) {
       case SaveReader::Line::kRead: return std::nullopt;
-      case SaveReader::Line::kTooLong: return refuse("the world name is longer than 65536 bytes");
+      case SaveReader::Line::kTooLong: return refuse(world_name_too_long());
       case SaveReader::Line::kFailed: return Result{false, "cannot read " + shown_name_ + ": " + reader_.why()};
       case SaveReader::Line::kNoLineEnd: break;
     }
@@ -296,8 +273,7 @@ Result load_world(game& world, ByteSource& source, std::string_view shown_name) 
 persistence::Result game::open(std::string savename) {
   try {
     const std::string shown = persistence::save_path_shown(savename);
-    const std::optional<std::filesystem::path> path = base::path_of_name(
-        "saves/" + persistence::stem_on_disk(savename, persistence::running_file_naming()) + ".dat");
+    const std::optional<std::filesystem::path> path = persistence::save_file_path(savename);
     std::string why = "the name makes no file name here";
     std::optional<base::File> file;
     if (path) file = base::File::open_for_reading(*path, why);

@@ -139,6 +139,22 @@ std::string unescape(std::string_view stem, const FileNaming& naming) {
 
 }  // namespace
 
+std::string save_path_shown(std::string_view save_name) {
+  std::string path(kSaveDirectory);
+  path.append("/").append(save_name).append(kSaveExtension);
+  return path;
+}
+
+std::optional<std::filesystem::path> path_in_save_directory(std::string_view file_name) {
+  std::string name(kSaveDirectory);
+  name.append("/").append(file_name);
+  return base::path_of_name(name);
+}
+
+std::optional<std::filesystem::path> save_file_path(std::string_view save_name) {
+  return path_in_save_directory(stem_on_disk(save_name, running_file_naming()).append(kSaveExtension));
+}
+
 FileNaming running_file_naming() {
   return FileNaming{base::file_names_follow_windows_rules(), base::file_names_are_utf8()};
 }
@@ -165,7 +181,7 @@ std::optional<std::string> save_name_of_stem(std::string_view stem, FileNaming n
 
 std::optional<std::string_view> stem_of_save_file(std::string_view file_name) {
   const std::size_t dot = file_name.rfind('.');
-  if (dot == std::string_view::npos || dot == 0 || file_name.substr(dot) != ".dat") return std::nullopt;
+  if (dot == std::string_view::npos || dot == 0 || file_name.substr(dot) != kSaveExtension) return std::nullopt;
   return file_name.substr(0, dot);
 }
 

@@ -12,11 +12,26 @@
 // as one of these escapes, so "100%" stays "100%". Two different names never
 // share a file, and the same name always gives the same file.
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace persistence {
+
+// Every save is one file in this directory, under the directory the game runs in.
+inline constexpr std::string_view kSaveDirectory = "saves";
+inline constexpr std::string_view kSaveExtension = ".dat";
+
+// "saves/" + name + ".dat" as the player knows it (the name's GBK bytes, not
+// the file name they were mapped to), for messages.
+std::string save_path_shown(std::string_view save_name);
+
+// The path of `file_name` in the save directory; nothing when the name has no
+// path on this system.
+std::optional<std::filesystem::path> path_in_save_directory(std::string_view file_name);
+// The path of the file that holds the save `save_name` here.
+std::optional<std::filesystem::path> save_file_path(std::string_view save_name);
 
 struct FileNaming {
   bool windows_rules = false;  // the characters and device names Windows refuses

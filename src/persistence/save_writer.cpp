@@ -8,8 +8,6 @@
 
 namespace persistence {
 
-std::string save_path_shown(std::string_view savename) { return "saves/" + std::string(savename) + ".dat"; }
-
 Result failure_after(const std::exception& error, std::string_view what_failed, std::string_view savename) noexcept {
   try {
     return Result{false, std::string(what_failed) + " " + save_path_shown(savename) + ": " + error.what()};
@@ -66,15 +64,17 @@ bool write_world(const game& world, SaveSteps& steps, std::string& why) {
   }
 
   const game::player& player = world.localplayer;
+  const Trailer trailer{.x = player.x,
+                        .y = player.y,
+                        .tick = world.tick,
+                        .lingli = player.lingli,
+                        .atk = player.atk,
+                        .hp = player.hp,
+                        .defence = player.defence,
+                        .treasure_count = player.baowu.size()};
   std::string tail;
   tail.reserve(kTrailerBytes + kTreasureBytes * player.baowu.size());
-  little_endian::put_int32(tail, player.x);
-  little_endian::put_int32(tail, player.y);
-  little_endian::put_int32(tail, world.tick);
-  for (const int128 statistic : {player.lingli, player.atk, player.hp, player.defence}) {
-    little_endian::put_int128(tail, statistic);
-  }
-  little_endian::put_uint64(tail, player.baowu.size());
+  for_each_trailer_field(trailer, [&](std::string_view, const auto& field) { little_endian::put(tail, field); });
   for (const auto& [kind, amount] : player.baowu) {
     little_endian::put_int64(tail, kind);
     little_endian::put_int128(tail, amount);
@@ -86,7 +86,7 @@ bool write_world(const game& world, SaveSteps& steps, std::string& why) {
 // is written: the first LF ends the name in the file.
 std::optional<std::string> unsaveable_name(const std::string& worldname) {
   if (worldname.find('\n') != std::string::npos) return "the world name holds a line break";
-  if (worldname.size() > kLongestWorldName) return "the world name is longer than 65536 bytes";
+  if (worldname.size() > kLongestWorldName) return world_name_too_long();
   return std::nullopt;
 }
 
@@ -99,18 +99,17 @@ Result save_world(const game& world, std::string_view savename, SaveSteps& steps
   if (!world.has_world()) return cannot_write("there is no world");
   if (const std::optional<std::string> why = unsaveable_name(world.worldname)) return cannot_write(*why);
 
-  const std::optional<std::filesystem::path> directory = base::path_of_name("saves");
-  const std::optional<std::filesystem::path> target =
-      base::path_of_name("saves/" + stem_on_disk(savename, running_file_naming()) + ".dat");
+  const std::optional<std::filesystem::path> directory = base::path_of_name(kSaveDirectory);
+  const std::optional<std::filesystem::path> target = save_file_path(savename);
   // Not ending in ".dat" and starting with a dot, the temporary file is never
   // listed; the process id keeps two games that save at once apart.
   const std::optional<std::filesystem::path> temporary =
-      base::path_of_name("saves/.save-" + std::to_string(base::process_id()) + ".tmp");
+      path_in_save_directory(".save-" + std::to_string(base::process_id()) + ".tmp");
   if (!directory || !target || !temporary) return cannot_write("the name makes no file name here");
 
   std::string why;
   if (!steps.create_directory(*directory, why)) {
-    return Result{false, "cannot create the directory saves: " + why};
+    return Result{false, "cannot create the directory " + std::string(kSaveDirectory) + ": " + why};
   }
   // One left by a run of ours that was killed while saving is no one's now.
   steps.discard(*temporary);

@@ -1,8 +1,9 @@
 #pragma once
-// The C library's srand/rand as the game knows them: values 0 to 32767 on every
-// platform. glibc's rand reaches 2^31 - 1, which would spill into the bits that
-// a random world seed keeps clear, so the game carries its own: the linear
-// congruential generator of the Microsoft C runtime, the game's first home.
+// srand and rand with values 0 to 32767 on every platform. glibc's rand reaches
+// 2^31 - 1, which would spill into the bits that a random world seed keeps
+// clear, so the game carries its own generator: the Microsoft C runtime's
+// linear congruential one, so that a seed draws the same numbers on every build
+// as under that runtime.
 
 #include <cstdint>
 

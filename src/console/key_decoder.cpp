@@ -169,8 +169,8 @@ void KeyDecoder::on_ground(std::uint8_t byte) {
   } else if (byte == kDeleteByte || byte == base::kBackspace) {
     emit_code(base::kBackspace);
   } else if (byte == 0) {
-    // The console gives Ctrl+2 (the terminal's NUL) as a two-code key; a lone
-    // 0 would swallow the next key as its second code.
+    // Ctrl+2 (the terminal's NUL) is a two-code key: a lone 0 would swallow
+    // the next key as its second code.
     emit(unknown_key());
   } else if (byte < 0x80) {
     emit_code(byte);
@@ -327,8 +327,8 @@ void KeyDecoder::emit_code(int code) {
 }
 
 void KeyDecoder::emit_gbk_lead_alone_then_rest() {
-  // Bytes that make no character pass through one by one, as the console would
-  // give them; what followed the lead byte may start a character of its own.
+  // Bytes that make no character pass through one by one; what followed the
+  // lead byte may start a character of its own.
   const std::string rest = held_.substr(1);
   const int lead = static_cast<std::uint8_t>(held_.front());
   reset();

@@ -1,7 +1,7 @@
 #pragma once
-// The one input queue of the terminal: single key reads (_kbhit / _getch) and
-// the line reads of std::cin both take their keys from here, so keys typed
-// ahead, or bytes from a pipe, are consumed in order and never lost.
+// The one input queue of the terminal: single key reads and the line reads of
+// std::cin both take their keys from here, so keys typed ahead, or bytes from
+// a pipe, are consumed in order and never lost.
 
 #include <cstdint>
 #include <optional>

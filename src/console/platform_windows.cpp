@@ -1,5 +1,5 @@
-// The platform on the Windows console: the console and C runtime functions the
-// game was written for, called as they are.
+// The platform on the Windows console, where most services are one console or
+// C runtime call: the console itself decodes keys and clears the screen.
 #include <windows.h>
 
 #include <conio.h>

@@ -10,8 +10,8 @@ namespace frontend {
 
 inline constexpr std::string_view version = "test-predev-1";
 
-// Clock readings in milliseconds since the clock started (the 32-bit clock_t
-// of the game's first platform).
+// Clock readings in milliseconds since the clock started, 32 bits wide like
+// the platform's clock_ms.
 extern std::int32_t start;  // taken at start-up
 extern std::int32_t dt;     // taken each time the debug screen opens
 

@@ -30,7 +30,7 @@ void draw_box(const texts::BoxLines& lines);
 // "h:m:s" of a running time; hours are not wrapped at 24.
 std::string running_time_text(std::int64_t elapsed_ms);
 
-// The path as the game's 260-byte (MAX_PATH) buffer held it: a longer one is
+// The path as the debug screen shows it, in at most 260 bytes: a longer one is
 // cut, before a GBK character rather than through it.
 inline constexpr std::size_t kPathBufferBytes = 260;
 std::string path_cut_to_buffer(const std::string& gbk_path);

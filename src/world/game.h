@@ -105,7 +105,7 @@ class game {
   point& cell(int x, int y) { return world[x + kWorldHalf][y + kWorldHalf]; }
   const point& cell(int x, int y) const { return world[x + kWorldHalf][y + kWorldHalf]; }
 
-  // The 64-bit seed of a typed seed text (its console bytes), in 0..2^63 - 1.
+  // The 64-bit seed of a typed seed text (its GBK bytes), in 0..2^63 - 1.
   static ll shash(std::string_view text);
 
   // Generates every cell from `seed` and records the seed. The player, the

@@ -23,13 +23,13 @@ constexpr ll kTypeDraws = 1000;
 
 // `gailv` answered once per draw value: a map lookup per cell would cost more
 // than everything else generation does.
-using cell_type_table = std::array<std::int32_t, kTypeDraws>;
+using CellTypeTable = std::array<std::int32_t, kTypeDraws>;
 
-cell_type_table cell_types_by_draw() {
+CellTypeTable cell_types_by_draw() {
   // A world generated before start-up filled the table would come out empty;
   // the table has one fixed content, so fill it here rather than guess.
   if (gailv.empty()) fill_gailv();
-  cell_type_table table{};
+  CellTypeTable table{};
   for (ll t = 0; t < kTypeDraws; ++t) {
     const auto entry = gailv.lower_bound(t);
     table[t] = entry == gailv.end() ? kEmptyCell : static_cast<std::int32_t>(entry->second);
@@ -42,9 +42,9 @@ cell_type_table cell_types_by_draw() {
 // bits kept; the mask commutes with the multiplication and the addition, so
 // three steps are x*mul^3 + add*(mul^2 + mul + 1), masked once. One
 // multiplication instead of three dependent ones per cell.
-class three_steps {
+class ThreeSteps {
  public:
-  explicit three_steps(const random_64& g)
+  explicit ThreeSteps(const random_64& g)
       : mul_(cube(static_cast<std::uint64_t>(g.mul))),
         add_(static_cast<std::uint64_t>(g.add) * (square(static_cast<std::uint64_t>(g.mul)) +
                                                  static_cast<std::uint64_t>(g.mul) + 1)) {}
@@ -63,20 +63,20 @@ class three_steps {
 
 // Four generators, not one: each advances at its own rate, and a world
 // depends on them staying apart.
-struct world_generators {
-  explicit world_generators(ll seed)
+struct WorldGenerators {
+  explicit WorldGenerators(ll seed)
       : rd(seed), rd2(seed), rd3(seed), rd4(seed), draws_of_an_empty_cell(rd4) {}
   random_64 rd;
   random_64 rd2;
   random_64 rd3;
   random_64 rd4;
-  three_steps draws_of_an_empty_cell;
+  ThreeSteps draws_of_an_empty_cell;
 };
 
 // A value of a level: its base plus a fresh draw below the base.
 ll strength(ll base, random_64& rd4) { return base + rd4() % base; }
 
-void fill_treasure(point& cell, ll base, world_generators& g) {
+void fill_treasure(point& cell, ll base, WorldGenerators& g) {
   cell.b.type = g.rd3() % kTreasureKinds;
   cell.b.add = static_cast<int128>(strength(base, g.rd4)) * typemul[cell.b.type] / 2;
 }
@@ -89,7 +89,7 @@ void fill_monster(point& cell, ll base, random_64& rd4) {
 
 // Gives a cell the row clear left empty the type drawn for it, and what that
 // type carries.
-void generate_cell(point& cell, const cell_type_table& types, world_generators& g) {
+void generate_cell(point& cell, const CellTypeTable& types, WorldGenerators& g) {
   const std::int32_t type = types[g.rd() % kTypeDraws];
   if (type == kEmptyCell) {
     // The draws an empty cell spends on nothing still move every later
@@ -107,7 +107,7 @@ void generate_cell(point& cell, const cell_type_table& types, world_generators& 
 // The row is cleared whole first, fillers included, so every byte a cell's
 // type does not use is zero whatever the row held before; a bulk clear is
 // also the fastest way to write memory, and nearly every cell stays empty.
-void generate_row(point* row, const cell_type_table& types, world_generators& g) {
+void generate_row(point* row, const CellTypeTable& types, WorldGenerators& g) {
   std::memset(static_cast<void*>(row), 0, sizeof(point) * game::kWorldSize);
   for (int j = 0; j < game::kWorldSize; ++j) generate_cell(row[j], types, g);
 }
@@ -117,8 +117,8 @@ void generate_row(point* row, const cell_type_table& types, world_generators& g)
 void game::init(ll seed) {
   worldseed = seed;
   if (!has_world()) return;
-  const cell_type_table types = cell_types_by_draw();
-  world_generators generators(seed);
+  const CellTypeTable types = cell_types_by_draw();
+  WorldGenerators generators(seed);
   // Storage order, row by row: the draws are consumed in exactly this order.
   for (point* row : world) generate_row(row, types, generators);
 }

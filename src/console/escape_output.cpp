@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iostream>
 
+#include "console/colour_mode.h"
 #include "console/escape_sequences.h"
 #include "console/platform.h"
 
@@ -13,7 +14,7 @@ std::int32_t color[5] = {0xC0C0C0, 0x99E64D, 0xFFE65D, 0x87CEEB, 0x8A2BE2};
 void enableANSI() { platform().enable_escape_sequences(); }
 
 std::string color_sequence(int r, int g, int b) {
-  return std::string(kForegroundRgb) + std::to_string(r) + ';' + std::to_string(g) + ';' + std::to_string(b) + 'm';
+  return colour_sequence(colour_mode(), ColourLayer::kForeground, r, g, b);
 }
 
 std::string color_sequence(int packed_rgb) {
@@ -35,7 +36,7 @@ void setColor(int r, int g, int b) { std::cout << color_sequence(r, g, b); }
 
 void setColor(int packed_rgb) { std::cout << color_sequence(packed_rgb); }
 
-void setBgColor(int r, int g, int b) { std::cout << kBackgroundRgb << r << ';' << g << ';' << b << 'm'; }
+void setBgColor(int r, int g, int b) { std::cout << colour_sequence(colour_mode(), ColourLayer::kBackground, r, g, b); }
 
 void resetColor() { std::cout << kResetColours; }
 

@@ -17,7 +17,9 @@ inline constexpr const char* kBoxBorder = "+--------------------------------+";
 inline constexpr int kBoxLineMs = 70;
 
 // The escape sequences themselves, for output composed in memory (a map frame
-// goes out in one write): the bytes setColor and gotoxy write.
+// goes out in one write): the bytes setColor and gotoxy write. Colours are
+// written in the colour mode in force (colour_mode.h): nothing at all when
+// the terminal is to have no colour.
 std::string color_sequence(int r, int g, int b);
 std::string color_sequence(int packed_rgb);
 std::string cursor_sequence(int x, int y);

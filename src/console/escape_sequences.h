@@ -27,10 +27,14 @@ inline constexpr std::string_view kSetTitle = "\x1b]0;";
 inline constexpr std::string_view kTitleEnd = "\a";
 
 // Introducers: a cursor position ("row;column" and 'H' follow), a 24-bit
-// foreground or background colour ("r;g;b" and 'm' follow).
+// foreground or background colour ("r;g;b" and 'm' follow), an entry of the
+// 256-colour palette (its number and 'm' follow). The 16 colours are kCsi,
+// their number and 'm'.
 inline constexpr std::string_view kCsi = "\x1b[";
 inline constexpr std::string_view kForegroundRgb = "\x1b[38;2;";
 inline constexpr std::string_view kBackgroundRgb = "\x1b[48;2;";
+inline constexpr std::string_view kForeground256 = "\x1b[38;5;";
+inline constexpr std::string_view kBackground256 = "\x1b[48;5;";
 
 // What the cursor's two sequences share before their last letter.
 inline constexpr std::string_view kCursorVisibilityPrefix = kShowCursor.substr(0, kShowCursor.size() - 1);

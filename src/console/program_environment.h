@@ -28,6 +28,10 @@ std::optional<std::string> environment_variable(const char* name);
 // not say where the player's home is.
 std::optional<std::filesystem::path> user_data_directory(std::string& why);
 
+// Whether the game draws in the Windows console, which shows 24-bit colour
+// whatever the variables of a Unix terminal say.
+bool runs_in_windows_console();
+
 // The system and processor the program was built for, e.g. "Linux x86_64".
 std::string platform_description();
 

@@ -72,6 +72,8 @@ std::optional<std::filesystem::path> user_data_directory(std::string& why) {
   return directory;
 }
 
+bool runs_in_windows_console() { return false; }
+
 std::string platform_description() {
   utsname names{};
   if (::uname(&names) != 0) return "unknown system";

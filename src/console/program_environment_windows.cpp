@@ -67,6 +67,8 @@ std::optional<std::filesystem::path> user_data_directory(std::string& why) {
   return std::filesystem::path(local) / L"Lanternvale";
 }
 
+bool runs_in_windows_console() { return true; }
+
 std::string platform_description() { return std::string("Windows ") + processor_name(); }
 
 // A console shows UTF-8 rightly only through the wide call; a pipe or a file

@@ -1,30 +1,20 @@
 #include "frontend/command_line.h"
 
-#include <array>
 #include <string_view>
 #include <utility>
 
 namespace frontend {
 namespace {
 
-struct ColourWord {
-  const char* word;
-  ColourChoice choice;
-};
-constexpr std::array<ColourWord, 5> kColourWords = {{
-    {"auto", ColourChoice::kAuto},
-    {"24bit", ColourChoice::kTrueColour},
-    {"256", ColourChoice::k256},
-    {"16", ColourChoice::k16},
-    {"none", ColourChoice::kNone},
-}};
+constexpr const char* kAutoColour = "auto";
 constexpr const char* kColourWordList = "auto, 24bit, 256, 16 or none";
 
+// The choice a word of --color makes; nothing when the word is none of them.
 std::optional<ColourChoice> colour_of(std::string_view word) {
-  for (const ColourWord& entry : kColourWords) {
-    if (word == entry.word) return entry.choice;
-  }
-  return std::nullopt;
+  if (word == kAutoColour) return ColourChoice();
+  const ColourChoice mode = console::colour_mode_named(word);
+  if (!mode) return std::nullopt;
+  return mode;
 }
 
 CommandLine usage_error(std::string problem) {
@@ -172,10 +162,7 @@ std::string usage_text() {
 }
 
 const char* colour_choice_name(ColourChoice choice) {
-  for (const ColourWord& entry : kColourWords) {
-    if (entry.choice == choice) return entry.word;
-  }
-  return "auto";
+  return choice ? console::colour_mode_name(*choice) : kAutoColour;
 }
 
 }  // namespace frontend

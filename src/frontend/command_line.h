@@ -7,7 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "console/colour_mode.h"
+
 namespace frontend {
+
+// --color and LANTERNVALE_COLOR: a colour mode, or nothing for auto, which
+// takes what the terminal says.
+using ColourChoice = std::optional<console::ColourMode>;
 
 // What the run is asked to do.
 enum class Request { kPlay, kHelp, kVersion, kShowPaths, kUsageError };
@@ -20,9 +26,6 @@ enum class SaveHome {
   kUserDirectory,     // --user-dir: the player's own data directory
 };
 
-// --color and LANTERNVALE_COLOR: auto takes what the terminal says.
-enum class ColourChoice { kAuto, kTrueColour, k256, k16, kNone };
-
 // The variables that stand in for options; an option given wins over them.
 // An empty variable is read as unset.
 struct OptionVariables {
@@ -34,7 +37,7 @@ struct CommandLine {
   Request request = Request::kPlay;
   SaveHome save_home = SaveHome::kCurrentDirectory;
   std::string directory;  // the DIR of --dir or LANTERNVALE_DIR
-  ColourChoice colour = ColourChoice::kAuto;
+  ColourChoice colour;
   std::string problem;    // what is wrong, for kUsageError
 };
 
@@ -50,7 +53,7 @@ CommandLine parse_command_line(const std::vector<std::string>& arguments, const 
 // The help text of --help, also shown after a usage error.
 std::string usage_text();
 
-// The words of --color for a choice ("24bit", "none", ...).
+// The word of --color for a choice ("auto", "24bit", "none", ...).
 const char* colour_choice_name(ColourChoice choice);
 
 }  // namespace frontend

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "base/files.h"
+#include "console/colour_mode.h"
 #include "console/program_environment.h"
 #include "frontend/command_line.h"
 #include "frontend/globals.h"
@@ -67,9 +68,9 @@ std::string show_paths(const SaveHomePlace& place) {
   return "saves go to " + text_of(saves) + "\nbecause " + place.reason + "\n";
 }
 
-std::string version_text() {
+std::string version_text(console::ColourMode colours) {
   return std::string(kProgramName) + " " + std::string(version) + "\nplatform: " + console::platform_description() +
-         "\n";
+         "\ncolours: " + console::colour_mode_name(colours) + "\n";
 }
 
 // The directory as an absolute path without "." and ".." parts, read as a
@@ -120,6 +121,7 @@ int launch(const std::vector<std::string>& arguments) {
   const OptionVariables variables{console::environment_variable("LANTERNVALE_DIR"),
                                   console::environment_variable("LANTERNVALE_COLOR")};
   const CommandLine line = parse_command_line(arguments, variables);
+  const console::ColourMode colours = console::choose_colour_mode(console::colour_environment(line.colour));
   switch (line.request) {
     case Request::kUsageError:
       return complain(kUsageErrorStatus, line.problem, usage_text());
@@ -127,7 +129,7 @@ int launch(const std::vector<std::string>& arguments) {
       say(StandardStream::kOutput, usage_text());
       return 0;
     case Request::kVersion:
-      say(StandardStream::kOutput, version_text());
+      say(StandardStream::kOutput, version_text(colours));
       return 0;
     case Request::kShowPaths:
     case Request::kPlay:
@@ -143,6 +145,7 @@ int launch(const std::vector<std::string>& arguments) {
   if (place->directory && !enter_save_home(*place->directory, problem)) {
     return complain(kDirectoryErrorStatus, problem);
   }
+  console::set_colour_mode(colours);
   return run_program();
 }
 

@@ -142,6 +142,7 @@ TEST(CommandLine, AnswersArePlainTextAndLeaveTerminalAndDirectoryAlone) {
       {{"--help"}, 0, "Usage: lanternvale [OPTION]..."},
       {{"--bogus"}, 2, "lanternvale: unknown option '--bogus'\r\nUsage: lanternvale"},
       {{"-V"}, 0, "lanternvale test-predev-1\r\nplatform: "},
+      {{"--version"}, 0, "\r\ncolours: 24bit\r\n"},  // the terminal says COLORTERM=truecolor
       {{"--dir", "sub/dir", "--show-paths"}, 0, "/sub/dir/saves\r\nbecause of --dir"},
       // Through a plain file: nothing can be made, and nothing is.
       {{"--dir", "a-file/sub"}, 1, "lanternvale: can't create the directory a-file/sub: Not a directory"},

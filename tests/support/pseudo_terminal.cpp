@@ -70,11 +70,12 @@ std::vector<std::string> terminal_environment(const std::string& locale) {
     const std::string_view text(*variable);
     const std::string_view name = text.substr(0, text.find('='));
     if (name == "TERM" || name == "LANG" || name == "LANGUAGE" || name.starts_with("LC_") || name == "COLUMNS" ||
-        name == "LINES" || name.starts_with("LANTERNVALE_"))
+        name == "LINES" || name == "COLORTERM" || name == "NO_COLOR" || name.starts_with("LANTERNVALE_"))
       continue;
     variables.emplace_back(text);
   }
   variables.push_back("TERM=xterm-256color");
+  variables.push_back("COLORTERM=truecolor");
   variables.push_back("LANG=" + locale);
   variables.push_back("LC_ALL=" + locale);
   return variables;

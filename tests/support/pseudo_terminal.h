@@ -40,9 +40,10 @@ struct ProgramLaunch {
   std::vector<std::string> arguments;  // those after the program's name
 };
 
-// The caller's environment for a program in an xterm-256color terminal in
-// `locale` (LANG and LC_ALL), without the caller's own terminal size or the
-// variables that would move the game's directory or change its colours.
+// The caller's environment for a program in an xterm-256color terminal that
+// shows 24-bit colour, in `locale` (LANG and LC_ALL), without the caller's own
+// terminal size, colour wishes or the variables that would move the game's
+// directory or change its colours or encoding.
 std::vector<std::string> terminal_environment(const std::string& locale);
 
 class PseudoTerminal {

@@ -4,7 +4,11 @@
 
 #include <iostream>
 #include <limits>
+#include <set>
 #include <sstream>
+#include <vector>
+
+#include "console/colour_mode.h"
 
 namespace {
 
@@ -52,6 +56,90 @@ TEST(EscapeOutput, ColoursAreWrittenAsTwentyFourBitSequences) {
   EXPECT_EQ(out.text(),
             "\x1b[38;2;192;192;192m\x1b[38;2;255;255;255m\x1b[38;2;300;0;0m"
             "\x1b[48;2;1;2;3m\x1b[0m");
+}
+
+using console::ColourEnvironment;
+using console::ColourMode;
+
+TEST(ColourMode, TheChoiceFollowsWhatIsAskedThenWhatTheTerminalSays) {
+  struct Case {
+    ColourEnvironment environment;
+    ColourMode expected;
+  };
+  const auto terminal = [](std::optional<std::string> colorterm, std::optional<std::string> term) {
+    return ColourEnvironment{std::nullopt, std::nullopt, std::move(colorterm), std::move(term), false};
+  };
+  ColourEnvironment no_color = terminal("truecolor", "xterm-256color");
+  no_color.no_color = "1";
+  ColourEnvironment asked_over_no_color = no_color;
+  asked_over_no_color.asked = ColourMode::k16;
+  ColourEnvironment windows = terminal(std::nullopt, std::nullopt);
+  windows.windows_console = true;
+  ColourEnvironment windows_without_colour = windows;
+  windows_without_colour.no_color = "yes";
+  const std::vector<Case> cases = {
+      {terminal("truecolor", "xterm"), ColourMode::kTrueColour},
+      {terminal("24bit", "linux"), ColourMode::kTrueColour},
+      {terminal(std::nullopt, "xterm-direct"), ColourMode::kTrueColour},
+      {windows, ColourMode::kTrueColour},
+      {terminal(std::nullopt, "xterm-256color"), ColourMode::k256},  // macOS Terminal.app, SSH without COLORTERM
+      {terminal("yes", "tmux-256color"), ColourMode::k256},           // a COLORTERM that promises nothing
+      {terminal(std::nullopt, "linux"), ColourMode::k16},
+      {terminal(std::nullopt, "xterm"), ColourMode::k16},
+      {terminal(std::nullopt, "screen"), ColourMode::k16},
+      {terminal(std::nullopt, "vt100"), ColourMode::k16},
+      {terminal(std::nullopt, "something-new"), ColourMode::k16},
+      {terminal(std::nullopt, std::nullopt), ColourMode::k16},
+      {no_color, ColourMode::kNone},
+      {windows_without_colour, ColourMode::kNone},
+      {asked_over_no_color, ColourMode::k16},
+      {ColourEnvironment{ColourMode::kTrueColour, std::nullopt, std::nullopt, "linux", false}, ColourMode::kTrueColour},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(console::choose_colour_mode(c.environment), c.expected)
+        << "COLORTERM=" << c.environment.colorterm.value_or("") << " TERM=" << c.environment.term.value_or("")
+        << " NO_COLOR=" << c.environment.no_color.value_or("") << " windows=" << c.environment.windows_console;
+  }
+}
+
+// In every mode silver and the four other level colours stay five colours,
+// and grey stays apart from silver; with no colour nothing is written.
+TEST(ColourMode, EachModeWritesItsOwnSequencesAndKeepsTheLevelsApart) {
+  struct ModeInForce {
+    explicit ModeInForce(ColourMode mode) { console::set_colour_mode(mode); }
+    ~ModeInForce() { console::set_colour_mode(ColourMode::kTrueColour); }
+  };
+  const auto written = [](ColourMode mode, auto draw) {
+    const ModeInForce in_force(mode);
+    CoutCapture out;
+    draw();
+    return out.text();
+  };
+  const auto levels = [&](ColourMode mode) {
+    std::set<std::string> sequences;
+    for (const std::int32_t colour : console::color) sequences.insert(written(mode, [&] { console::setColor(colour); }));
+    sequences.insert(written(mode, [] { console::setColor(150, 150, 150); }));
+    return sequences;
+  };
+  EXPECT_EQ(levels(ColourMode::k256), (std::set<std::string>{"\x1b[38;5;250m", "\x1b[38;5;113m", "\x1b[38;5;221m",
+                                                              "\x1b[38;5;117m", "\x1b[38;5;92m", "\x1b[38;5;246m"}));
+  EXPECT_EQ(levels(ColourMode::k16),
+            (std::set<std::string>{"\x1b[37m", "\x1b[92m", "\x1b[93m", "\x1b[96m", "\x1b[95m", "\x1b[90m"}));
+  // Any other colour takes the nearest entry, out-of-range numbers clamped.
+  const auto others = [] {
+    console::setColor(300, 0, 0);
+    console::setBgColor(0, 0, 0);
+    console::setColor(20, 20, 20);
+  };
+  EXPECT_EQ(written(ColourMode::k256, others), "\x1b[38;5;196m\x1b[48;5;16m\x1b[38;5;233m");
+  EXPECT_EQ(written(ColourMode::k16, others), "\x1b[91m\x1b[40m\x1b[30m");
+  EXPECT_EQ(written(ColourMode::kNone, [&] {
+              others();
+              console::setColor(0xC0C0C0);
+              console::resetColor();
+            }),
+            "\x1b[0m");
+  EXPECT_EQ(console::color_sequence(0x8A2BE2), "\x1b[38;2;138;43;226m");
 }
 
 TEST(EscapeOutput, PaletteHoldsTheFiveLevelColours) {

@@ -36,7 +36,7 @@ std::string chinese_status_lines() {
 
 void BM_EncodeAsciiFrame(benchmark::State& state) {
   const std::string frame = map_frame();
-  console::OutputEncoder encoder(true);
+  console::OutputEncoder encoder(console::TerminalEncoding::kUtf8);
   for (auto _ : state) benchmark::DoNotOptimize(encoder.encode(frame));
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * frame.size()));
 }
@@ -44,7 +44,7 @@ BENCHMARK(BM_EncodeAsciiFrame);
 
 void BM_EncodeFrameWithChineseStatus(benchmark::State& state) {
   const std::string frame = map_frame() + chinese_status_lines();
-  console::OutputEncoder encoder(true);
+  console::OutputEncoder encoder(console::TerminalEncoding::kUtf8);
   for (auto _ : state) benchmark::DoNotOptimize(encoder.encode(frame));
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * frame.size()));
 }
@@ -53,7 +53,7 @@ BENCHMARK(BM_EncodeFrameWithChineseStatus);
 void BM_DecodeKeys(benchmark::State& state) {
   // Arrows, F3, letters, Enter and a UTF-8 character, as typed.
   const std::string typed = "\x1b[A\x1b[B\x1bOR\x1b[13;2~abc\r\xe9\x9d\x92";
-  console::KeyDecoder decoder(console::InputEncoding::kUtf8);
+  console::KeyDecoder decoder(console::TerminalEncoding::kUtf8);
   std::int64_t now = 0;
   for (auto _ : state) {
     decoder.feed(typed, ++now);

@@ -126,7 +126,7 @@ bool KeyPress::operator==(const KeyPress& other) const {
   return kind == other.kind && size == other.size && std::equal(codes.begin(), codes.begin() + size, other.codes.begin());
 }
 
-KeyDecoder::KeyDecoder(InputEncoding encoding) : encoding_(encoding) {}
+KeyDecoder::KeyDecoder(TerminalEncoding encoding) : encoding_(encoding) {}
 
 void KeyDecoder::feed(std::string_view bytes, std::int64_t now_ms) {
   for (const char c : bytes) {
@@ -174,7 +174,7 @@ void KeyDecoder::on_ground(std::uint8_t byte) {
     emit(unknown_key());
   } else if (byte < 0x80) {
     emit_code(byte);
-  } else if (encoding_ == InputEncoding::kGbk) {
+  } else if (encoding_ == TerminalEncoding::kGbk) {
     if (base::is_gbk_lead_byte(byte)) {
       begin(State::kMultibyte, byte);
     } else {
@@ -246,7 +246,7 @@ void KeyDecoder::on_ss3(std::uint8_t byte) {
 }
 
 void KeyDecoder::on_multibyte(std::uint8_t byte) {
-  if (encoding_ == InputEncoding::kGbk) {
+  if (encoding_ == TerminalEncoding::kGbk) {
     on_gbk_byte(byte);
   } else {
     on_utf8_byte(byte);
@@ -311,7 +311,7 @@ void KeyDecoder::settle_held() {
       emit(unknown_key());
       return;
     case State::kMultibyte:
-      if (encoding_ == InputEncoding::kGbk) {
+      if (encoding_ == TerminalEncoding::kGbk) {
         emit_gbk_lead_alone_then_rest();
       } else {
         reset();

@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "base/key_codes.h"
+#include "console/terminal_encoding.h"
 
 namespace console {
 
@@ -36,12 +37,6 @@ struct KeyPress {
   bool operator==(const KeyPress& other) const;
 };
 
-// What the terminal's typed characters are encoded in.
-enum class InputEncoding : std::uint8_t {
-  kGbk,   // bytes pass unchanged (any locale but UTF-8)
-  kUtf8,  // each character becomes its GBK bytes (GB18030 outside GBK)
-};
-
 class KeyDecoder {
  public:
   // A lone Escape is told from the start of a sequence by this pause: longer
@@ -51,7 +46,8 @@ class KeyDecoder {
   // Longer sequences are swallowed without keeping their bytes.
   static constexpr std::size_t kMaxHeldBytes = 32;
 
-  explicit KeyDecoder(InputEncoding encoding = InputEncoding::kGbk);
+  // The typed characters come in `encoding`.
+  explicit KeyDecoder(TerminalEncoding encoding = TerminalEncoding::kGbk);
 
   // Bytes that arrived at `now_ms` (any monotonic millisecond clock).
   void feed(std::string_view bytes, std::int64_t now_ms);
@@ -99,7 +95,7 @@ class KeyDecoder {
   void emit_gbk_lead_alone_then_rest();
   void reset();
 
-  InputEncoding encoding_;
+  TerminalEncoding encoding_;
   State state_ = State::kGround;
   bool meta_escape_ = false;  // an ESC came before this sequence's ESC
   std::size_t multibyte_length_ = 0;

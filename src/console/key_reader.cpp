@@ -7,7 +7,7 @@
 
 namespace console {
 
-KeyReader::KeyReader(InputSource& source, InputEncoding encoding) : source_(source), decoder_(encoding) {}
+KeyReader::KeyReader(InputSource& source, TerminalEncoding encoding) : source_(source), decoder_(encoding) {}
 
 bool KeyReader::key_waiting() {
   if (key_ready() || ended_) return true;

@@ -28,7 +28,7 @@ class InputSource {
 
 class KeyReader {
  public:
-  KeyReader(InputSource& source, InputEncoding encoding);
+  KeyReader(InputSource& source, TerminalEncoding encoding);
 
   // Is a key code waiting? Never blocks; true at end of input.
   bool key_waiting();

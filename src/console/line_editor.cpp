@@ -3,11 +3,16 @@
 #include <utility>
 
 #include "base/key_codes.h"
+#include "console/terminal_encoding.h"
 
 namespace console {
 namespace {
 
 bool ends_line(const KeyPress& key) { return key.is(base::kEnter) || key.is(base::kLineFeed); }
+
+int gbk_terminal_columns(std::string_view gbk_character) {
+  return character_columns(gbk_character, TerminalEncoding::kGbk);
+}
 
 bool printable(const KeyPress& key) {
   return key.kind == KeyPress::Kind::kCharacter && key.size > 0 && key.codes[0] >= 0x20 && key.codes[0] != 0x7f;
@@ -18,9 +23,7 @@ bool printable(const KeyPress& key) {
 LineEditor::LineEditor(KeyReader& keys) : keys_(keys) {}
 
 LineEditor::LineEditor(KeyReader& keys, Echo echo, Width width)
-    : keys_(keys), echo_(std::move(echo)), width_(width ? std::move(width) : Width(default_width)) {}
-
-int LineEditor::default_width(std::string_view gbk_character) { return gbk_character.size() > 1 ? 2 : 1; }
+    : keys_(keys), echo_(std::move(echo)), width_(width ? std::move(width) : Width(gbk_terminal_columns)) {}
 
 std::optional<LineEditor::Line> LineEditor::read_line() {
   std::string text;

@@ -31,14 +31,12 @@ class LineEditor {
   // Not interactive (input from a pipe or file): nothing is echoed or edited.
   explicit LineEditor(KeyReader& keys);
   // Interactive: typed keys are echoed through `echo`; Backspace removes the
-  // last character, Ctrl+U and Escape the whole line, as in the console.
+  // last character, Ctrl+U and Escape the whole line, as in the console. An
+  // empty `width` counts as a GBK terminal does.
   LineEditor(KeyReader& keys, Echo echo, Width width);
 
   // The next line; nothing when input had already ended.
   std::optional<Line> read_line();
-
-  // A Chinese character (two GBK bytes or more) takes two columns.
-  static int default_width(std::string_view gbk_character);
 
  private:
   // Applies one typed key to the line being edited, echoing its effect.

@@ -7,7 +7,6 @@
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
-#include <wchar.h>
 
 #ifdef __APPLE__
 #include <mach-o/dyld.h>
@@ -17,11 +16,11 @@
 #include <clocale>
 #include <cstdlib>
 #include <cstring>
-#include <cwchar>
 #include <iostream>
 #include <memory>
 #include <string>
 
+#include "base/files.h"
 #include "base/text_encoding.h"
 #include "console/escape_sequences.h"
 #include "console/key_reader.h"
@@ -29,6 +28,7 @@
 #include "console/platform.h"
 #include "console/terminal_io_posix.h"
 #include "console/terminal_output.h"
+#include "console/terminal_encoding.h"
 #include "console/terminal_signals_posix.h"
 
 namespace console {
@@ -40,25 +40,12 @@ constexpr int kErrorFd = STDERR_FILENO;
 
 void check_signals();
 
-// Takes the user's locale for text and its widths; true when its text is UTF-8.
-bool take_users_locale() {
+// File names follow the user's locale (base/files.h); numbers keep the C
+// form whatever the locale writes them like. The terminal's encoding does
+// not depend on it (terminal_encoding.h).
+void take_users_locale() {
   std::setlocale(LC_ALL, "");
-  // Numbers keep the C form whatever the user's locale writes them like.
   std::setlocale(LC_NUMERIC, "C");
-  return base::locale_is_utf8();
-}
-
-// The columns a character takes on a UTF-8 terminal, from the locale's tables.
-int utf8_terminal_width(std::string_view gbk_character) {
-  const std::string utf8 = base::gbk_to_utf8(gbk_character);
-  wchar_t wide = 0;
-  std::mbstate_t state{};
-  const std::size_t used = std::mbrtowc(&wide, utf8.data(), utf8.size(), &state);
-  if (used == static_cast<std::size_t>(-1) || used == static_cast<std::size_t>(-2)) {
-    return LineEditor::default_width(gbk_character);
-  }
-  const int width = ::wcwidth(wide);
-  return width < 1 ? 1 : (width > 2 ? 2 : width);
 }
 
 std::string executable_path() {
@@ -133,7 +120,7 @@ class PosixPlatform final : public Platform {
   bool started_ = false;
   bool restored_ = false;
   bool handling_signals_ = false;
-  bool utf8_ = false;
+  TerminalEncoding encoding_ = TerminalEncoding::kUtf8;
   bool input_is_terminal_ = false;
   bool output_is_terminal_ = false;
   bool have_saved_modes_ = false;
@@ -168,7 +155,8 @@ void PosixPlatform::start() {
   if (started_) return;
   started_ = true;
   begin_ = std::chrono::steady_clock::now();
-  utf8_ = take_users_locale();
+  take_users_locale();
+  encoding_ = choose_terminal_encoding(encoding_environment());
   input_is_terminal_ = ::isatty(kInputFd) == 1;
   output_is_terminal_ = ::isatty(kOutputFd) == 1;
   // Handlers first: from the moment the modes change, every exit restores them.
@@ -247,8 +235,9 @@ void PosixPlatform::set_title(const std::string& gbk_title) {
 }
 
 std::string PosixPlatform::program_path() {
+  // The path is a file name, in the file names' encoding.
   const std::string path = executable_path();
-  return utf8_ ? base::utf8_to_gbk(path) : path;
+  return base::file_names_are_utf8() ? base::utf8_to_gbk(path) : path;
 }
 
 void PosixPlatform::handle_signals() {
@@ -281,9 +270,9 @@ void PosixPlatform::connect_streams() {
   // Stopping the synchronisation replaces the streams' buffers, so it comes first.
   std::ios::sync_with_stdio(false);
   output_buffer_ = new TerminalOutputBuffer(
-      [](std::string_view bytes) { write_all(kOutputFd, bytes, check_signals); }, utf8_, &cursor_);
+      [](std::string_view bytes) { write_all(kOutputFd, bytes, check_signals); }, encoding_, &cursor_);
   error_buffer_ = new TerminalOutputBuffer(
-      [](std::string_view bytes) { write_all(kErrorFd, bytes, check_signals); }, utf8_);
+      [](std::string_view bytes) { write_all(kErrorFd, bytes, check_signals); }, encoding_);
   std::cout.rdbuf(output_buffer_);
   std::cerr.rdbuf(error_buffer_);
   std::clog.rdbuf(error_buffer_);
@@ -292,11 +281,12 @@ void PosixPlatform::connect_streams() {
   if (input_is_terminal_) {
     // The echo goes to the terminal the keys come from.
     const int echo_fd = output_is_terminal_ ? kOutputFd : kInputFd;
-    const bool utf8 = utf8_;
-    auto echo = [echo_fd, encoder = std::make_shared<OutputEncoder>(utf8)](std::string_view gbk) {
+    const TerminalEncoding encoding = encoding_;
+    auto echo = [echo_fd, encoder = std::make_shared<OutputEncoder>(encoding)](std::string_view gbk) {
       write_all(echo_fd, encoder->encode(gbk), check_signals);
     };
-    line_editor_ = new LineEditor(reader, echo, utf8 ? LineEditor::Width(utf8_terminal_width) : LineEditor::Width());
+    auto width = [encoding](std::string_view gbk_character) { return character_columns(gbk_character, encoding); };
+    line_editor_ = new LineEditor(reader, echo, width);
   } else {
     line_editor_ = new LineEditor(reader);
   }
@@ -307,7 +297,7 @@ void PosixPlatform::connect_streams() {
 KeyReader& PosixPlatform::keys() {
   if (keys_ == nullptr) {
     input_ = new FdInputSource(kInputFd, terminal_signals::wake_fd(), check_signals);
-    keys_ = new KeyReader(*input_, utf8_ ? InputEncoding::kUtf8 : InputEncoding::kGbk);
+    keys_ = new KeyReader(*input_, encoding_);
   }
   return *keys_;
 }
@@ -368,7 +358,7 @@ void PosixPlatform::arm_emergency_restore() {
 
 void PosixPlatform::write_now(int fd, std::string_view gbk) {
   // Its own encoder: the stream's may hold half a character of a pending flush.
-  OutputEncoder encoder(utf8_);
+  OutputEncoder encoder(encoding_);
   write_all(fd, encoder.encode(gbk));
 }
 

@@ -187,7 +187,7 @@ class WindowsPlatform final : public Platform {
   static void connect_output() {
     // Stopping the synchronisation replaces the streams' buffers, so it comes first.
     std::ios::sync_with_stdio(false);
-    std::cout.rdbuf(new TerminalOutputBuffer(write_standard_output, false));
+    std::cout.rdbuf(new TerminalOutputBuffer(write_standard_output, TerminalEncoding::kGbk));
   }
 
   bool started_ = false;

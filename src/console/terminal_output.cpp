@@ -72,8 +72,8 @@ void CursorTracker::observe(std::string_view bytes) {
   }
 }
 
-TerminalOutputBuffer::TerminalOutputBuffer(Writer writer, bool to_utf8, CursorTracker* tracker)
-    : writer_(std::move(writer)), encoder_(to_utf8), tracker_(tracker), buffer_(kInitialCapacity) {
+TerminalOutputBuffer::TerminalOutputBuffer(Writer writer, TerminalEncoding encoding, CursorTracker* tracker)
+    : writer_(std::move(writer)), encoder_(encoding), tracker_(tracker), buffer_(kInitialCapacity) {
   setp(buffer_.data(), buffer_.data() + buffer_.size());
 }
 

@@ -10,13 +10,15 @@
 #include <string_view>
 #include <vector>
 
+#include "console/terminal_encoding.h"
+
 namespace console {
 
-// GBK text to the terminal's bytes: UTF-8 on a UTF-8 terminal, unchanged on any
-// other. A character cut between two flushes is kept until its last byte comes.
+// GBK text to the terminal's bytes: UTF-8 on a UTF-8 terminal, unchanged on a
+// GBK one. A character cut between two flushes is kept until its last byte comes.
 class OutputEncoder {
  public:
-  explicit OutputEncoder(bool to_utf8) : to_utf8_(to_utf8) {}
+  explicit OutputEncoder(TerminalEncoding encoding) : to_utf8_(encoding == TerminalEncoding::kUtf8) {}
 
   // The terminal bytes for `gbk`. The result is `gbk` itself when nothing needs
   // converting; otherwise it stays valid until the next call.
@@ -55,7 +57,7 @@ class TerminalOutputBuffer : public std::streambuf {
   static constexpr std::size_t kInitialCapacity = 16 * 1024;
   static constexpr std::size_t kMaxCapacity = 1024 * 1024;
 
-  TerminalOutputBuffer(Writer writer, bool to_utf8, CursorTracker* tracker = nullptr);
+  TerminalOutputBuffer(Writer writer, TerminalEncoding encoding, CursorTracker* tracker = nullptr);
 
  protected:
   int_type overflow(int_type ch) override;

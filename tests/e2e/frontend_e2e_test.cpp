@@ -117,8 +117,16 @@ TEST(StartUp, ChineseMenuInAUtf8LocaleAndItsQuitKey) {
   EXPECT_EQ(session.cursor().column, 0);
 }
 
-TEST(StartUp, ChineseTextIsWrittenAsGbkBytesInTheCLocale) {
-  PtySession session(kProgram, in_locale("C"));
+// The terminal's encoding comes from the locale's name, installed or not: the
+// C locale is read by a UTF-8 terminal, a GBK locale by a GBK one.
+TEST(StartUp, ChineseTextFollowsTheLocalesNameInstalledOrNot) {
+  {
+    PtySession session(kProgram, in_locale("C"));
+    ASSERT_TRUE(wait_for_menu(session, kChineseMenu)) << session.screen_text();
+    session.send("3");
+    expect_clean_exit(session, 0);
+  }
+  PtySession session(kProgram, in_locale("zh_CN.GBK"));
   const std::string title_line = base::utf8_to_gbk("|      青灯万象录：寂静之河      |");
   ASSERT_TRUE(session.wait_for_raw(title_line + "\r\n" + kBorder)) << session.raw_output();
   ASSERT_TRUE(session.wait_for_raw("\x1b[10;8H\x1b[?25h"));

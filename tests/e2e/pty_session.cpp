@@ -27,8 +27,13 @@ const VTermScreenCallbacks kScreenCallbacks = {
     nullptr, nullptr, nullptr, TerminalCallbacks::set_property, nullptr, nullptr, nullptr, nullptr,
 };
 
-bool is_utf8_locale(const std::string& locale) {
-  return locale.find("UTF-8") != std::string::npos || locale.find("utf8") != std::string::npos;
+// A terminal in a GBK locale reads GBK; in any other, UTF-8 as almost every
+// terminal does.
+bool is_utf8_terminal(const std::string& locale) {
+  for (const char* gbk : {".GBK", ".gbk", ".GB2312", ".gb2312", ".GB18030", ".gb18030"}) {
+    if (locale.find(gbk) != std::string::npos) return false;
+  }
+  return true;
 }
 
 void append_utf8(std::string& out, uint32_t code_point) {
@@ -55,7 +60,7 @@ PtySession::PtySession(const std::string& program, SessionOptions options)
     : terminal_(options.rows, options.columns) {
   modes_before_start_ = terminal_.modes();
   vterm_ = vterm_new(options.rows, options.columns);
-  vterm_set_utf8(vterm_, is_utf8_locale(options.locale) ? 1 : 0);
+  vterm_set_utf8(vterm_, is_utf8_terminal(options.locale) ? 1 : 0);
   vterm_output_set_callback(vterm_, TerminalCallbacks::forward_reply, this);
   VTermScreen* screen = vterm_obtain_screen(vterm_);
   vterm_screen_set_callbacks(screen, &kScreenCallbacks, this);

@@ -27,7 +27,9 @@ struct SessionOptions {
   std::vector<std::string> arguments;
   int rows = 25;
   int columns = 80;
-  std::string locale = "C.UTF-8";  // LANG and LC_ALL of the program
+  // LANG and LC_ALL of the program; the terminal reads UTF-8 unless it names
+  // a GBK codeset.
+  std::string locale = "C.UTF-8";
   // Bytes already typed into the terminal when the program starts.
   std::string typed_before_start;
   // false: standard input is /dev/null (at its end from the start) while

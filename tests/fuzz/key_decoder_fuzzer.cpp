@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size == 0) return 0;
   // The first byte picks the encoding; then each piece is a time step, a
   // length and that many bytes.
-  console::KeyDecoder decoder(data[0] % 2 == 0 ? console::InputEncoding::kGbk : console::InputEncoding::kUtf8);
+  console::KeyDecoder decoder(data[0] % 2 == 0 ? console::TerminalEncoding::kGbk : console::TerminalEncoding::kUtf8);
   std::size_t at = 1;
   std::int64_t now = 0;
   std::size_t fed = 0;

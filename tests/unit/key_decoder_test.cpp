@@ -10,7 +10,7 @@
 
 namespace {
 
-using console::InputEncoding;
+using console::TerminalEncoding;
 using console::KeyDecoder;
 using console::KeyPress;
 
@@ -28,7 +28,7 @@ std::vector<int> codes(KeyDecoder& decoder) {
 }
 
 // The codes of `bytes` arriving together, the input then ending.
-std::vector<int> decode(const std::string& bytes, InputEncoding encoding = InputEncoding::kGbk) {
+std::vector<int> decode(const std::string& bytes, TerminalEncoding encoding = TerminalEncoding::kGbk) {
   KeyDecoder decoder(encoding);
   decoder.feed(bytes, 0);
   decoder.finish();
@@ -164,19 +164,19 @@ TEST(KeyDecoder, GbkLeadByteWithoutItsTrailPassesAlone) {
 }
 
 TEST(KeyDecoder, Utf8CharactersBecomeGbk) {
-  EXPECT_EQ(decode("\xe9\x9d\x92", InputEncoding::kUtf8), bytes_of("\xc7\xe0"));  // 青
-  EXPECT_EQ(decode("a\xc3\xa9z", InputEncoding::kUtf8), bytes_of("a\xa8\xa6z"));  // é
+  EXPECT_EQ(decode("\xe9\x9d\x92", TerminalEncoding::kUtf8), bytes_of("\xc7\xe0"));  // 青
+  EXPECT_EQ(decode("a\xc3\xa9z", TerminalEncoding::kUtf8), bytes_of("a\xa8\xa6z"));  // é
   // Outside GBK: the GB18030 four-byte code, so nothing typed is lost.
   const std::string emoji = "\xf0\x9f\x98\x80";
-  EXPECT_EQ(decode(emoji, InputEncoding::kUtf8), bytes_of(base::utf8_to_gbk(emoji)));
-  EXPECT_EQ(decode(emoji, InputEncoding::kUtf8).size(), 4u);
+  EXPECT_EQ(decode(emoji, TerminalEncoding::kUtf8), bytes_of(base::utf8_to_gbk(emoji)));
+  EXPECT_EQ(decode(emoji, TerminalEncoding::kUtf8).size(), 4u);
 }
 
 TEST(KeyDecoder, InvalidOrCutOffUtf8BecomesQuestionMark) {
-  EXPECT_EQ(decode("\xff", InputEncoding::kUtf8), std::vector<int>{'?'});
-  EXPECT_EQ(decode("\xe9\x9d", InputEncoding::kUtf8), std::vector<int>{'?'});
-  EXPECT_EQ(decode("\xe9x", InputEncoding::kUtf8), (std::vector<int>{'?', 'x'}));
-  EXPECT_EQ(decode("\xe9\x1b[A", InputEncoding::kUtf8), (std::vector<int>{'?', 224, 72}));
+  EXPECT_EQ(decode("\xff", TerminalEncoding::kUtf8), std::vector<int>{'?'});
+  EXPECT_EQ(decode("\xe9\x9d", TerminalEncoding::kUtf8), std::vector<int>{'?'});
+  EXPECT_EQ(decode("\xe9x", TerminalEncoding::kUtf8), (std::vector<int>{'?', 'x'}));
+  EXPECT_EQ(decode("\xe9\x1b[A", TerminalEncoding::kUtf8), (std::vector<int>{'?', 224, 72}));
 }
 
 TEST(KeyDecoder, OverlongSequenceIsSwallowedWholeWithoutGrowing) {
@@ -188,7 +188,7 @@ TEST(KeyDecoder, OverlongSequenceIsSwallowedWholeWithoutGrowing) {
 
 TEST(KeyDecoder, SurvivesGarbage) {
   std::mt19937 random(20240601);
-  for (const InputEncoding encoding : {InputEncoding::kGbk, InputEncoding::kUtf8}) {
+  for (const TerminalEncoding encoding : {TerminalEncoding::kGbk, TerminalEncoding::kUtf8}) {
     KeyDecoder decoder(encoding);
     std::int64_t now = 0;
     std::size_t fed = 0;

@@ -10,7 +10,7 @@
 
 namespace {
 
-using console::InputEncoding;
+using console::TerminalEncoding;
 using console::KeyDecoder;
 using console::KeyReader;
 using test_support::ScriptedInputSource;
@@ -20,7 +20,7 @@ constexpr std::int64_t kTimeout = KeyDecoder::kSequenceTimeoutMs;
 TEST(KeyReader, TwoCodeKeyGivesItsSecondCodeToTheNextRead) {
   ScriptedInputSource input;
   input.arrive(0, "\x1b[A\x1bOR" "5").then_end();
-  KeyReader keys(input, InputEncoding::kGbk);
+  KeyReader keys(input, TerminalEncoding::kGbk);
   std::vector<int> read;
   while (true) {
     ASSERT_TRUE(keys.key_waiting());
@@ -34,7 +34,7 @@ TEST(KeyReader, TwoCodeKeyGivesItsSecondCodeToTheNextRead) {
 TEST(KeyReader, KeyWaitingNeverBlocksAndSeesALoneEscapeOnlyAfterTheTimeout) {
   ScriptedInputSource input;
   input.arrive(10, "\x1b");
-  KeyReader keys(input, InputEncoding::kGbk);
+  KeyReader keys(input, TerminalEncoding::kGbk);
   EXPECT_FALSE(keys.key_waiting());  // nothing yet at time 0
   input.set_now(10);
   EXPECT_FALSE(keys.key_waiting());  // the Escape came, but may start a sequence
@@ -48,7 +48,7 @@ TEST(KeyReader, KeyWaitingNeverBlocksAndSeesALoneEscapeOnlyAfterTheTimeout) {
 TEST(KeyReader, BlockingReadWaitsOutTheEscapeTimeoutInsteadOfHanging) {
   ScriptedInputSource input;
   input.arrive(0, "\x1b");
-  KeyReader keys(input, InputEncoding::kGbk);
+  KeyReader keys(input, TerminalEncoding::kGbk);
   EXPECT_EQ(keys.read_key(), 27);
   EXPECT_EQ(input.now_ms(), kTimeout);
   EXPECT_FALSE(input.waited_forever());
@@ -57,7 +57,7 @@ TEST(KeyReader, BlockingReadWaitsOutTheEscapeTimeoutInsteadOfHanging) {
 TEST(KeyReader, EndOfInputIsReportedAtOnceAndForever) {
   ScriptedInputSource input;
   input.arrive(0, "\x1b[").then_end();
-  KeyReader keys(input, InputEncoding::kGbk);
+  KeyReader keys(input, TerminalEncoding::kGbk);
   // A sequence cut off by the end still counts as one key before the end.
   EXPECT_EQ(keys.read_key(), base::kUnknownKeyLead);
   EXPECT_EQ(keys.read_key(), base::kUnknownKeySecond);
@@ -74,7 +74,7 @@ TEST(KeyReader, EndOfInputIsReportedAtOnceAndForever) {
 TEST(KeyReader, WholeKeyReadDropsTheRestOfAHalfReadKey) {
   ScriptedInputSource input;
   input.arrive(0, "\x1b[Ax").then_end();
-  KeyReader keys(input, InputEncoding::kGbk);
+  KeyReader keys(input, TerminalEncoding::kGbk);
   EXPECT_EQ(keys.read_key(), 224);
   const auto next = keys.read_keypress();
   ASSERT_TRUE(next.has_value());
@@ -88,7 +88,7 @@ namespace {
 TEST(KeyReaderWait, RestsUntilAKeyComesOrTheTimeIsUp) {
   ScriptedInputSource input;
   input.arrive(30, "a").arrive(200, "\x1b").arrive(400, "b").then_end();
-  KeyReader keys(input, InputEncoding::kGbk);
+  KeyReader keys(input, TerminalEncoding::kGbk);
   EXPECT_FALSE(keys.wait_for_key(16));
   EXPECT_EQ(input.now_ms(), 16);
   EXPECT_TRUE(keys.wait_for_key(100));  // "a" comes at 30

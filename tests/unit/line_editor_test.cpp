@@ -10,7 +10,7 @@
 
 namespace {
 
-using console::InputEncoding;
+using console::TerminalEncoding;
 using console::KeyReader;
 using console::LineEditor;
 using console::LineInputBuffer;
@@ -18,7 +18,7 @@ using test_support::ScriptedInputSource;
 
 // A terminal's line input: keys from a script, the echo collected.
 struct TypedInput {
-  explicit TypedInput(InputEncoding encoding = InputEncoding::kGbk)
+  explicit TypedInput(TerminalEncoding encoding = TerminalEncoding::kGbk)
       : keys(input, encoding), editor(keys, [this](std::string_view text) { echo += text; }, {}),
         buffer(editor), stream(&buffer) {}
 
@@ -32,7 +32,7 @@ struct TypedInput {
 
 // A pipe's: nothing echoed or edited.
 struct PipedInput {
-  PipedInput() : keys(input, InputEncoding::kGbk), editor(keys), buffer(editor), stream(&buffer) {}
+  PipedInput() : keys(input, TerminalEncoding::kGbk), editor(keys), buffer(editor), stream(&buffer) {}
 
   ScriptedInputSource input;
   KeyReader keys;
@@ -78,7 +78,7 @@ TEST(LineEditor, ArrowsAndFunctionKeysAreConsumedWholeAndEditNothing) {
 }
 
 TEST(LineEditor, TypedUtf8IsHeldAsGbk) {
-  TypedInput typed(InputEncoding::kUtf8);
+  TypedInput typed(TerminalEncoding::kUtf8);
   typed.input.arrive(0, "\xe9\x9d\x92\xe7\x81\xaf\r").then_end();  // 青灯
   std::string line;
   ASSERT_TRUE(std::getline(typed.stream, line));
@@ -142,7 +142,7 @@ TEST(LineEditor, PipedLinesEndAtNewlineOrCrLfAndKeepTheirBytes) {
 TEST(LineEditor, WidthDecidesHowFarBackspaceErases) {
   ScriptedInputSource input;
   input.arrive(0, "\xa8\xa6\x7f\r").then_end();  // é: two GBK bytes, one column on a UTF-8 terminal
-  KeyReader keys(input, InputEncoding::kGbk);
+  KeyReader keys(input, TerminalEncoding::kGbk);
   std::string echo;
   LineEditor editor(keys, [&](std::string_view text) { echo += text; }, [](std::string_view) { return 1; });
   const auto line = editor.read_line();

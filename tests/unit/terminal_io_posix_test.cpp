@@ -10,7 +10,7 @@
 
 namespace {
 
-using console::InputEncoding;
+using console::TerminalEncoding;
 using console::KeyReader;
 
 // The descriptor reader against real pipes: end of file and hang-ups.
@@ -34,7 +34,7 @@ class FdInput : public testing::Test {
 
 TEST_F(FdInput, KeysComeFromPipeBytesAndTheEndNeverBlocks) {
   console::FdInputSource source(fds_[0]);
-  KeyReader keys(source, InputEncoding::kGbk);
+  KeyReader keys(source, TerminalEncoding::kGbk);
   EXPECT_FALSE(keys.key_waiting());
   write_bytes("\t1\x1b[B");
   close_writer();

@@ -2,16 +2,19 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "console/terminal_encoding.h"
 #include "console/terminal_output.h"
 
 namespace {
 
 using console::CursorTracker;
 using console::OutputEncoder;
+using console::TerminalEncoding;
 using console::TerminalOutputBuffer;
 
 const std::string kLanternUtf8 = "\xe9\x9d\x92\xe7\x81\xaf";  // 青灯
@@ -42,8 +45,57 @@ TEST(TextEncoding, BytesThatMakeNoCharacterBecomeQuestionMarks) {
   EXPECT_EQ(base::gbk_to_utf8(kLanternGbk), kLanternUtf8);
 }
 
+// Only the locale's name counts, installed or not; LANTERNVALE_ENCODING wins.
+TEST(TerminalEncoding, GbkOnlyWhenTheLocaleNamesAGbkCodesetOrItIsAskedFor) {
+  using console::EncodingEnvironment;
+  const auto locale = [](std::optional<std::string> lc_all, std::optional<std::string> lc_ctype,
+                         std::optional<std::string> lang) {
+    return EncodingEnvironment{std::nullopt, std::move(lc_all), std::move(lc_ctype), std::move(lang)};
+  };
+  const auto asked = [&](std::string word, EncodingEnvironment environment) {
+    environment.asked = std::move(word);
+    return environment;
+  };
+  const std::vector<std::pair<EncodingEnvironment, TerminalEncoding>> cases = {
+      {locale(std::nullopt, std::nullopt, "zh_CN.GBK"), TerminalEncoding::kGbk},
+      {locale(std::nullopt, std::nullopt, "zh_CN.gb2312"), TerminalEncoding::kGbk},
+      {locale(std::nullopt, "zh_CN.GB18030@stroke", "C.UTF-8"), TerminalEncoding::kGbk},
+      {locale("zh_CN.cp936", "en_US.UTF-8", std::nullopt), TerminalEncoding::kGbk},
+      {locale(std::nullopt, std::nullopt, "zh_CN.eucCN"), TerminalEncoding::kGbk},
+      {locale("C", std::nullopt, "zh_CN.GBK"), TerminalEncoding::kUtf8},  // LC_ALL first, whatever it says
+      {locale(std::nullopt, std::nullopt, "POSIX"), TerminalEncoding::kUtf8},
+      {locale(std::nullopt, std::nullopt, "en_US.UTF-8"), TerminalEncoding::kUtf8},
+      {locale(std::nullopt, std::nullopt, std::nullopt), TerminalEncoding::kUtf8},
+      {asked("gbk", locale(std::nullopt, std::nullopt, "C.UTF-8")), TerminalEncoding::kGbk},
+      {asked("UTF-8", locale("zh_CN.GBK", std::nullopt, std::nullopt)), TerminalEncoding::kUtf8},
+      {asked("latin1", locale("zh_CN.GBK", std::nullopt, std::nullopt)), TerminalEncoding::kGbk},
+  };
+  for (const auto& [environment, expected] : cases) {
+    EXPECT_EQ(console::choose_terminal_encoding(environment), expected)
+        << "LANTERNVALE_ENCODING=" << environment.asked.value_or("") << " LC_ALL=" << environment.lc_all.value_or("")
+        << " LC_CTYPE=" << environment.lc_ctype.value_or("") << " LANG=" << environment.lang.value_or("");
+  }
+}
+
+// A UTF-8 terminal draws Chinese two columns wide and the Greek and Cyrillic
+// letters of GBK one; a GBK terminal draws every character of two bytes two wide.
+TEST(TerminalEncoding, CharacterColumnsFollowTheTerminal) {
+  const std::string alpha = base::utf8_to_gbk("\u03b1");
+  ASSERT_EQ(alpha.size(), 2u);
+  EXPECT_EQ(console::character_columns(kLanternGbk.substr(0, 2), TerminalEncoding::kUtf8), 2);
+  EXPECT_EQ(console::character_columns(base::utf8_to_gbk("\uff1a"), TerminalEncoding::kUtf8), 2);
+  EXPECT_EQ(console::character_columns(base::utf8_to_gbk("\U0001F600"), TerminalEncoding::kUtf8), 2);
+  EXPECT_EQ(console::character_columns(alpha, TerminalEncoding::kUtf8), 1);
+  EXPECT_EQ(console::character_columns(alpha, TerminalEncoding::kGbk), 2);
+  EXPECT_EQ(console::character_columns("a", TerminalEncoding::kUtf8), 1);
+  // Cut at a window's edge: a character that does not fit whole is left out.
+  EXPECT_EQ(console::cut_to_columns("ab" + kLanternGbk, 5), "ab" + kLanternGbk.substr(0, 2));
+  EXPECT_EQ(console::cut_to_columns("ab" + kLanternGbk, 6), "ab" + kLanternGbk);
+  EXPECT_EQ(console::cut_to_columns("ab", 0), "");
+}
+
 TEST(OutputEncoder, PureAsciiGoesOutUnchangedWithoutCopying) {
-  OutputEncoder encoder(true);
+  OutputEncoder encoder(TerminalEncoding::kUtf8);
   const std::string frame = "\x1b[38;2;192;192;192m|YY|\n";
   const std::string_view out = encoder.encode(frame);
   EXPECT_EQ(out, frame);
@@ -51,14 +103,14 @@ TEST(OutputEncoder, PureAsciiGoesOutUnchangedWithoutCopying) {
 }
 
 TEST(OutputEncoder, OtherLocalesGetTheGbkBytesUnchanged) {
-  OutputEncoder encoder(false);
+  OutputEncoder encoder(TerminalEncoding::kGbk);
   const std::string mixed = "\x1b[H" + kLanternGbk + "\xc7";
   EXPECT_EQ(encoder.encode(mixed), mixed);
   EXPECT_TRUE(encoder.pending().empty());
 }
 
 TEST(OutputEncoder, CharacterSplitAcrossTwoFlushesConvertsWhole) {
-  OutputEncoder encoder(true);
+  OutputEncoder encoder(TerminalEncoding::kUtf8);
   EXPECT_EQ(encoder.encode("x\xc7"), "x");
   EXPECT_EQ(encoder.pending(), "\xc7");
   EXPECT_EQ(encoder.encode("\xe0y"), "\xe9\x9d\x92y");
@@ -72,7 +124,7 @@ TEST(OutputEncoder, CharacterSplitAcrossTwoFlushesConvertsWhole) {
 }
 
 TEST(OutputEncoder, TrailByteThatLooksLikeAsciiStaysWithItsCharacter) {
-  OutputEncoder encoder(true);
+  OutputEncoder encoder(TerminalEncoding::kUtf8);
   // 0x81 0x40 is one character (U+4E02); the '@' is not an ASCII '@'.
   EXPECT_EQ(std::string(encoder.encode("\x81@|")), base::gbk_to_utf8("\x81\x40") + "|");
   // Split right before the ASCII-looking trail byte.
@@ -81,7 +133,7 @@ TEST(OutputEncoder, TrailByteThatLooksLikeAsciiStaysWithItsCharacter) {
 }
 
 TEST(OutputEncoder, InvalidBytesBecomeQuestionMarksAndTheRestStillConverts) {
-  OutputEncoder encoder(true);
+  OutputEncoder encoder(TerminalEncoding::kUtf8);
   EXPECT_EQ(encoder.encode("\xff" "a\xc7 " + kLanternGbk), "?a? " + kLanternUtf8);
 }
 
@@ -101,7 +153,7 @@ TEST(CursorTracker, FollowsHideAndShowEvenWhenCutBetweenWrites) {
 TEST(TerminalOutputBuffer, EachFlushIsOneConvertedWrite) {
   std::vector<std::string> writes;
   CursorTracker cursor;
-  TerminalOutputBuffer buffer([&](std::string_view bytes) { writes.emplace_back(bytes); }, true, &cursor);
+  TerminalOutputBuffer buffer([&](std::string_view bytes) { writes.emplace_back(bytes); }, TerminalEncoding::kUtf8, &cursor);
   std::ostream out(&buffer);
   out << "\x1b[?25l" << kLanternGbk.substr(0, 3);
   EXPECT_TRUE(writes.empty());
@@ -116,7 +168,7 @@ TEST(TerminalOutputBuffer, EachFlushIsOneConvertedWrite) {
 
 TEST(TerminalOutputBuffer, GrowsSoABigFrameStillGoesOutInOneWrite) {
   std::vector<std::string> writes;
-  TerminalOutputBuffer buffer([&](std::string_view bytes) { writes.emplace_back(bytes); }, false);
+  TerminalOutputBuffer buffer([&](std::string_view bytes) { writes.emplace_back(bytes); }, TerminalEncoding::kGbk);
   std::ostream out(&buffer);
   const std::string frame(TerminalOutputBuffer::kInitialCapacity * 5 + 7, '#');
   for (const char c : frame) out.put(c);
@@ -134,7 +186,7 @@ TEST(TerminalOutputBuffer, WritesOutBeyondItsLargestSizeWithoutLosingBytes) {
         written += bytes;
         ++calls;
       },
-      true);
+      TerminalEncoding::kUtf8);
   std::ostream out(&buffer);
   std::string text;
   while (text.size() < TerminalOutputBuffer::kMaxCapacity + 100) text += kLanternGbk;

@@ -1,24 +1,25 @@
 #include "play/frame.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <iterator>
 
 #include "console/escape_output.h"
 #include "console/escape_sequences.h"
+#include "console/terminal_encoding.h"
 #include "play/rules.h"
 #include "world/tables.h"
 
 namespace play {
 namespace {
 
-constexpr int kViewRadius = 10;  // cells on each side of the player
-constexpr int kViewCells = 2 * kViewRadius + 1;
 constexpr int kStatusLines = 3;
 constexpr int kBlankLineWidth = 55;
 constexpr int kBorderLines = 2;
-
-constexpr const char* kBorder = "+------------------------------------------+\n";
+constexpr int kBarColumns = 2;   // the bars at both ends of a bordered row
+constexpr int kCellColumns = 2;  // every glyph is two characters
+constexpr int kRowBelowStatus = 1;
 constexpr const char* kOutsideWorld = "##";
 constexpr const char* kPlayerGlyph = "YY";
 // A glyph for a type no cell may hold, should a damaged world carry one.
@@ -72,63 +73,96 @@ void append_cell(std::string& out, const game& world, const CellColors& colors, 
   }
 }
 
-void append_status_lines(std::string& out, const game::player& player, const StatusLabels& labels) {
-  out += labels.x;
-  append_number(out, player.x);
-  out += labels.y;
-  append_number(out, player.y);
-  out += '\n';
-  out += labels.cultivation;
-  append_number(out, player.jingjie);
-  out += labels.lingli;
-  out += console::tos(player.lingli);
-  out += '\n';
-  out += labels.attack;
-  out += console::tos(player.atk);
-  out += labels.defence;
-  out += console::tos(player.defence);
-  out += labels.hp;
-  out += console::tos(player.hp);
+std::array<std::string, kStatusLines> status_lines(const game::player& player, const StatusLabels& labels) {
+  std::array<std::string, kStatusLines> lines;
+  lines[0] = labels.x;
+  append_number(lines[0], player.x);
+  lines[0] += labels.y;
+  append_number(lines[0], player.y);
+  lines[1] = labels.cultivation;
+  append_number(lines[1], player.jingjie);
+  lines[1] += labels.lingli + console::tos(player.lingli);
+  lines[2] = labels.attack + console::tos(player.atk) + labels.defence + console::tos(player.defence) + labels.hp +
+             console::tos(player.hp);
+  return lines;
+}
+
+// The lines above and below the cells: the borders, the status lines and the
+// row the cursor takes after the last of them.
+int lines_around_cells(const Voice& voice) {
+  return (voice.bordered_view ? kBorderLines : 0) + kStatusLines + kRowBelowStatus;
+}
+
+int bar_columns(const Voice& voice) { return voice.bordered_view ? kBarColumns : 0; }
+
+console::WindowSize window_for(const Voice& voice, ViewShape shape, int status_width) {
+  const int columns = std::max(bar_columns(voice) + kCellColumns * shape.cells, status_width);
+  return console::WindowSize{shape.rows + lines_around_cells(voice), columns};
+}
+
+// The largest odd number up to `available`, and at most `full`.
+int odd_up_to(int available, int full) {
+  const int n = std::min(available, full);
+  return n % 2 == 0 ? n - 1 : n;
+}
+
+std::string border_line(ViewShape shape) {
+  return '+' + std::string(static_cast<std::size_t>(kCellColumns * shape.cells), '-') + "+\n";
 }
 
 }  // namespace
 
-console::WindowSize view_size_needed(const Voice& voice) {
-  const int view_lines = kViewCells + (voice.bordered_view ? kBorderLines : 0);
-  return console::WindowSize{view_lines + kStatusLines + 1, kBlankLineWidth};
+console::WindowSize full_view_size(const Voice& voice) { return window_for(voice, kFullView, kBlankLineWidth); }
+
+console::WindowSize smallest_view_size(const Voice& voice) { return window_for(voice, kSmallestView, 0); }
+
+std::optional<ViewShape> view_shape_for(const Voice& voice, std::optional<console::WindowSize> window) {
+  if (!window) return kFullView;
+  const ViewShape shape{odd_up_to(window->rows - lines_around_cells(voice), kFullView.rows),
+                        odd_up_to((window->columns - bar_columns(voice)) / kCellColumns, kFullView.cells)};
+  if (shape.rows < kSmallestView.rows || shape.cells < kSmallestView.cells) return std::nullopt;
+  return shape;
 }
 
-std::string compose_view(const game& world, const Voice& voice) {
+std::string compose_view(const game& world, const Voice& voice, ViewShape shape) {
   const CellColors colors;
+  const std::string border = voice.bordered_view ? border_line(shape) : "";
   std::string out;
   // About 20 bytes a cell; one allocation for the whole view.
   out.reserve(12 * 1024);
   begin_at_top_left(out);
-  if (voice.bordered_view) out += kBorder;
+  out += border;
   const long long x = world.localplayer.x;
   const long long y = world.localplayer.y;
-  for (long long i = x - kViewRadius; i <= x + kViewRadius; ++i) {
+  const int row_radius = shape.rows / 2;
+  const int cell_radius = shape.cells / 2;
+  for (long long i = x - row_radius; i <= x + row_radius; ++i) {
     if (voice.bordered_view) {
       out += colors.silver;
       out += '|';
     }
-    for (long long j = y - kViewRadius; j <= y + kViewRadius; ++j) append_cell(out, world, colors, i, j);
+    for (long long j = y - cell_radius; j <= y + cell_radius; ++j) append_cell(out, world, colors, i, j);
     out += colors.silver;
     out += voice.bordered_view ? "|\n" : "\n";
   }
-  if (voice.bordered_view) out += kBorder;
+  out += border;
   return out;
 }
 
-std::string compose_status(const game::player& player, const Voice& voice, bool f3) {
+std::string compose_status(const game::player& player, const Voice& voice, bool f3, int columns) {
   std::string out;
   if (f3) {
-    append_status_lines(out, player, voice.status);
+    // The last line ends without a line feed.
+    const std::array<std::string, kStatusLines> lines = status_lines(player, voice.status);
+    for (std::size_t line = 0; line < lines.size(); ++line) {
+      if (line > 0) out += '\n';
+      out += console::cut_to_columns(lines[line], columns);
+    }
     return out;
   }
   // Blank lines wipe the status lines and messages a frame before left.
   for (int line = 0; line < kStatusLines; ++line) {
-    out.append(kBlankLineWidth, ' ');
+    out.append(static_cast<std::size_t>(std::clamp(columns, 0, kBlankLineWidth)), ' ');
     out += '\n';
   }
   return out;
@@ -141,7 +175,7 @@ std::string compose_frame(const game& world, const Voice& voice, bool f3) {
 std::string compose_too_small(const Voice& voice, console::WindowSize has) {
   std::string out;
   begin_at_top_left(out);
-  out += voice.window_too_small(view_size_needed(voice), has);
+  out += console::cut_to_columns(voice.window_too_small(smallest_view_size(voice), has), has.columns);
   // Erased to the end of the line: the line before may have been longer.
   out += console::kEraseToLineEnd;
   return out;

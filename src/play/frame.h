@@ -2,6 +2,7 @@
 // One frame of the map, composed in memory so that it reaches the terminal in
 // one write and never shows half drawn.
 
+#include <optional>
 #include <string>
 
 #include "console/window_size.h"
@@ -10,20 +11,43 @@
 
 namespace play {
 
-// The window the map and its status lines need so that drawing them never
-// scrolls: the last blank status line ends with a line feed, so the cursor
-// needs one more row below it.
-console::WindowSize view_size_needed(const Voice& voice);
+// How much of the world a window shows: an odd number of window rows, each of
+// an odd number of cells, the player in the middle. A window large enough
+// shows the full view; a smaller one shows fewer rows or cells, down to the
+// smallest view.
+struct ViewShape {
+  int rows = 0;
+  int cells = 0;
+  bool operator==(const ViewShape&) const = default;
+};
+inline constexpr ViewShape kFullView{21, 21};
+inline constexpr ViewShape kSmallestView{5, 5};
 
-// The cursor hidden and homed, then the 21 x 21 cells around the player, in
-// a border when the voice has one.
-std::string compose_view(const game& world, const Voice& voice);
-// The three status lines of the player, or three blank lines when `f3` is off.
-std::string compose_status(const game::player& player, const Voice& voice, bool f3);
-// A whole frame without encounters: the view, then the status lines.
+// Reads as "no limit" where a width is asked for.
+inline constexpr int kAnyWidth = 1 << 30;
+
+// The window the full view and its status lines need so that drawing them
+// never scrolls: the last blank status line ends with a line feed, so the
+// cursor needs one more row below it.
+console::WindowSize full_view_size(const Voice& voice);
+// The window the smallest view needs in the same way.
+console::WindowSize smallest_view_size(const Voice& voice);
+// The view a window shows: the full one when its size is unknown, nothing
+// when it is smaller than smallest_view_size.
+std::optional<ViewShape> view_shape_for(const Voice& voice, std::optional<console::WindowSize> window);
+
+// The cursor hidden and homed, then the cells around the player, in a border
+// when the voice has one.
+std::string compose_view(const game& world, const Voice& voice, ViewShape shape = kFullView);
+// The three status lines of the player, or three blank lines when `f3` is
+// off, each cut at a window `columns` wide instead of wrapping.
+std::string compose_status(const game::player& player, const Voice& voice, bool f3, int columns = kAnyWidth);
+// A whole frame of the full view without encounters: the view, then the
+// status lines.
 std::string compose_frame(const game& world, const Voice& voice, bool f3);
 
-// What a window too small for the map shows instead, homed like a frame.
+// What a window too small for the map shows instead, homed like a frame and
+// cut to the window's width.
 std::string compose_too_small(const Voice& voice, console::WindowSize has);
 
 }  // namespace play

@@ -60,7 +60,7 @@ class FrameLoop {
       write(frame);  // without status lines: Escape leaves before them
       return Next::kLeave;
     }
-    if (view_fits_) frame += compose_status(world_.localplayer, voice_, f3_);
+    if (shape_) frame += compose_status(world_.localplayer, voice_, f3_, status_width_);
     write(frame);
     if (!key_was_waiting) platform.wait_for_key(kFrameWaitMs);
     return Next::kGoOn;
@@ -68,17 +68,18 @@ class FrameLoop {
 
   Position position() const { return Position{world_.localplayer.x, world_.localplayer.y}; }
 
-  // The view, or in a window too small for it the line that says so. The
-  // screen is cleared when one gives way to the other, so nothing of the
-  // one before stays; the first view is drawn over the prompts.
+  // The view as much of it as the window holds, or in a window too small
+  // for the smallest view the line that says so. The screen is cleared when
+  // one gives way to another, so nothing of the one before stays; the first
+  // full view is drawn over the prompts.
   std::string begin_frame() {
     const std::optional<console::WindowSize> size = console::platform().window_size();
-    const console::WindowSize needed = view_size_needed(voice_);
-    const bool fits = !size || (size->rows >= needed.rows && size->columns >= needed.columns);
+    const std::optional<ViewShape> shape = view_shape_for(voice_, size);
     std::string frame;
-    if (fits != view_fits_) frame += console::kEraseScreen;
-    view_fits_ = fits;
-    frame += fits ? compose_view(world_, voice_) : compose_too_small(voice_, *size);
+    if (shape != shape_) frame += console::kEraseScreen;
+    shape_ = shape;
+    status_width_ = size ? size->columns : kAnyWidth;
+    frame += shape ? compose_view(world_, voice_, *shape) : compose_too_small(voice_, *size);
     return frame;
   }
 
@@ -141,7 +142,9 @@ class FrameLoop {
   game& world_;
   const Voice& voice_;
   bool f3_ = false;
-  bool view_fits_ = true;
+  // The view last drawn; nothing while the window is too small for any.
+  std::optional<ViewShape> shape_ = kFullView;
+  int status_width_ = kAnyWidth;
   // The cell of a fight that nobody could win, while the player stays on it.
   std::optional<Position> stalemate_at_;
 };

@@ -106,12 +106,14 @@ std::string glyph(const game& world, long long i, long long j) {
   return wtype.substr(static_cast<std::size_t>(world.cell(static_cast<int>(i), static_cast<int>(j)).type) * 2, 2);
 }
 
-// The map as the screen shows it, each row cut to the map's width.
-Rows expected_map(const game& world, bool bordered) {
+// The map as the screen shows it, each row cut to the map's width: 21 window
+// rows, or fewer in a window too low for them.
+Rows expected_map(const game& world, bool bordered, int window_rows = 21) {
   const std::string border = "+" + std::string(42, '-') + "+";
+  const int radius = window_rows / 2;
   Rows rows;
   if (bordered) rows.push_back(border);
-  for (long long i = world.localplayer.x - 10; i <= world.localplayer.x + 10; ++i) {
+  for (long long i = world.localplayer.x - radius; i <= world.localplayer.x + radius; ++i) {
     std::string row = bordered ? "|" : "";
     for (long long j = world.localplayer.y - 10; j <= world.localplayer.y + 10; ++j) row += glyph(world, i, j);
     if (bordered) row += "|";
@@ -132,8 +134,8 @@ Rows map_rows(const PtySession& session, int count, int width) {
   return rows;
 }
 
-bool wait_for_map(PtySession& session, const game& world, bool bordered) {
-  const Rows expected = expected_map(world, bordered);
+bool wait_for_map(PtySession& session, const game& world, bool bordered, int window_rows = 21) {
+  const Rows expected = expected_map(world, bordered, window_rows);
   const int width = bordered ? kBorderedWidth : kBareWidth;
   return session.wait_until([&] { return map_rows(session, static_cast<int>(expected.size()), width) == expected; });
 }
@@ -173,13 +175,18 @@ void expect_exit(PtySession& session) {
   EXPECT_TRUE(status.exited_with(0)) << status;
 }
 
+// In the common 80 x 24 window the view shows 17 of its 21 rows, the player in
+// the middle and the status lines below: a new player plays at once.
 TEST(ChinesePlaythrough, ATypedSeedMakesItsWorldAndEscapeSavesWhereThePlayerWalked) {
   game expected;
   expected.init(game::shash("seed-one"));
   ASSERT_EQ(expected.cell(0, 1).type, 0);  // the walk below crosses empty cells
   ASSERT_EQ(expected.cell(0, 2).type, 0);
 
-  PtySession session(kProgram, big_window());
+  SessionOptions window;
+  window.rows = 24;
+  window.columns = 80;
+  PtySession session(kProgram, window);
   ASSERT_TRUE(wait_for_menu(session, kChineseChoices)) << session.screen_text();
   session.send("1");
   ASSERT_TRUE(wait_for_rows(session, 0, {"没有可用的存档。", "输入0创建新存档，输入其它数字打开对应存档（若有）。"}))
@@ -189,8 +196,8 @@ TEST(ChinesePlaythrough, ATypedSeedMakesItsWorldAndEscapeSavesWhereThePlayerWalk
   session.send("abc\r");
   ASSERT_TRUE(wait_for_rows(session, 0, {"请输入种子：（留空以生成随机种子，回车确认）"})) << session.screen_text();
   session.send("seed-one\r");
-  ASSERT_TRUE(wait_for_map(session, expected, true)) << session.screen_text();
-  EXPECT_EQ(session.rows(23, 3), (Rows{"", "", ""}));
+  ASSERT_TRUE(wait_for_map(session, expected, true, 17)) << session.screen_text();
+  EXPECT_EQ(session.rows(19, 5), (Rows{"", "", "", "", ""}));
 
   const fs::path file = fs::path(session.working_directory()) / "saves" / "abc.dat";
   SaveFile first_save = SaveFile::read(file);
@@ -202,11 +209,12 @@ TEST(ChinesePlaythrough, ATypedSeedMakesItsWorldAndEscapeSavesWhereThePlayerWalk
   session.send(kRight);
   session.send(kF3);
   expected.localplayer.y = 2;
-  ASSERT_TRUE(wait_for_map(session, expected, true)) << session.screen_text();
-  ASSERT_TRUE(wait_for_rows(session, 23, {"X:0 Y:2", "修为：0 灵力:0", "攻击力：10 防御力：5 血量：100"}))
+  ASSERT_TRUE(wait_for_map(session, expected, true, 17)) << session.screen_text();
+  EXPECT_EQ(session.row(9).substr(21, 2), "YY");
+  ASSERT_TRUE(wait_for_rows(session, 19, {"X:0 Y:2", "修为：0 灵力:0", "攻击力：10 防御力：5 血量：100"}))
       << session.screen_text();
   session.send(kF3);
-  ASSERT_TRUE(wait_for_rows(session, 23, {"", "", ""})) << session.screen_text();
+  ASSERT_TRUE(wait_for_rows(session, 19, {"", "", ""})) << session.screen_text();
 
   session.send(kEscape);
   ASSERT_TRUE(wait_for_menu(session, kChineseChoices)) << session.screen_text();

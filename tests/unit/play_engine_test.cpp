@@ -176,13 +176,13 @@ TEST_F(Playthrough, AnIdleMapWaitsAFrameForAKeyInsteadOfSpinning) {
   EXPECT_EQ(count(text, kFrameStart), 4u);
 }
 
-TEST_F(Playthrough, ATooSmallWindowShowsOneLineUntilTheViewFitsAgain) {
-  platform.sizes = {{26, 80}, {26, 80}, {27, 55}};
+TEST_F(Playthrough, AWindowTooSmallForTheSmallestViewShowsOneLineUntilTheViewFitsAgain) {
+  platform.sizes = {{10, 80}, {10, 80}, {27, 55}};
   block_saves();
   press({0, 61, 224, 80, 'q', 27});  // keys still work meanwhile: F3, down
   play::run_frame_loop(world, play::english_voice());
   const std::string text = out.text();
-  const std::string line = "Window too small: needs 27 rows x 55 columns, has 26 x 80\x1b[K";
+  const std::string line = "Window too small: needs 11 rows x 12 columns, has 10 x 80\x1b[K";
   // The first frame clears what the prompts left and shows only the line.
   EXPECT_EQ(text.find(kFrameStart), text.find("\x1b[2J" + kFrameStart + line) + 4) << text;
   EXPECT_EQ(count(text, line), 2u);

@@ -1,6 +1,8 @@
 // Frames composed in memory: the view at a corner of the world in each voice, and the status lines.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <optional>
 #include <string>
 
 #include "base/text_encoding.h"
@@ -53,6 +55,17 @@ TEST_F(CornerView, BorderedViewHasHashesAboveAndLeftOfThePlayer) {
   EXPECT_EQ(play::compose_view(world, play::english_voice()), expected);
 }
 
+TEST_F(CornerView, ASmallWindowShowsFewerRowsAndCellsAroundThePlayer) {
+  const std::string border = "+" + std::string(14, '-') + "+\n";
+  const auto row = [](const std::string& cells) { return kSilver + "|" + cells + kSilver + "|\n"; };
+  const std::string hashes = repeat(kSilver + "##", 3);
+  std::string expected = kHideCursorHome + border + repeat(row(repeat(kSilver + "##", 7)), 2);
+  expected += row(hashes + player_cells.substr(0, player_cells.size() - 7 * (kSilver.size() + 2)));
+  expected += row(hashes + treasure_cells.substr(0, treasure_cells.size() - 7 * (kSilver.size() + 2)));
+  expected += row(hashes + repeat(kSilver + "  ", 4)) + border;
+  EXPECT_EQ(play::compose_view(world, play::chinese_voice(), play::ViewShape{5, 7}), expected);
+}
+
 TEST_F(CornerView, DeveloperViewHasNoBorderAndNoBars) {
   const auto row = [](const std::string& cells) { return cells + kSilver + "\n"; };
   std::string expected = kHideCursorHome + repeat(row(repeat(kSilver + "##", 21)), 10);
@@ -73,16 +86,36 @@ TEST(StatusLines, EachVoiceLabelsTheSameValuesAndBlankLinesWipeThem) {
             base::utf8_to_gbk("X:-3 Y:511\n修为：0 灵力:0\n攻击力：10 防御力：5 血量：") + hp);
   EXPECT_EQ(play::compose_status(player, play::developer_voice(), true), "-3 511\n0 0\n10 5 " + hp);
   EXPECT_EQ(play::compose_status(player, play::developer_voice(), false), repeat(std::string(55, ' ') + "\n", 3));
+  // Cut at a narrow window's edge, a Chinese character counting two columns.
+  EXPECT_EQ(play::compose_status(player, play::chinese_voice(), true, 10),
+            base::utf8_to_gbk("X:-3 Y:511\n修为：0 灵\n攻击力：10"));
+  EXPECT_EQ(play::compose_status(player, play::chinese_voice(), false, 40), repeat(std::string(40, ' ') + "\n", 3));
 }
 
-TEST(StatusLines, TheViewNeedsARowBelowItsLastBlankLine) {
-  // 23 box lines and 3 blank lines, the last of them ending in a line feed.
+// A window shows as many rows and cells as it holds, an odd number of each,
+// with the borders and the three status lines and a row below them kept.
+TEST(ViewShape, AWindowShowsAsMuchOfTheViewAsItHolds) {
   game world;
   const std::string frame = play::compose_frame(world, play::english_voice(), false);
-  EXPECT_EQ(std::count(frame.begin(), frame.end(), '\n') + 1, 27);
-  EXPECT_EQ(play::view_size_needed(play::english_voice()).rows, 27);
-  EXPECT_EQ(play::view_size_needed(play::developer_voice()).rows, 25);
-  EXPECT_EQ(play::view_size_needed(play::developer_voice()).columns, 55);
+  EXPECT_EQ(std::count(frame.begin(), frame.end(), '\n') + 1, play::full_view_size(play::english_voice()).rows);
+  const auto shape = [](const play::Voice& voice, int rows, int columns) {
+    const std::optional<play::ViewShape> shown = play::view_shape_for(voice, console::WindowSize{rows, columns});
+    return shown ? std::to_string(shown->rows) + "x" + std::to_string(shown->cells) : "too small";
+  };
+  const play::Voice& bordered = play::english_voice();
+  const play::Voice& bare = play::developer_voice();
+  EXPECT_EQ(shape(bordered, 27, 44), "21x21");
+  EXPECT_EQ(shape(bordered, 100, 200), "21x21");
+  EXPECT_EQ(shape(bordered, 24, 80), "17x21");
+  EXPECT_EQ(shape(bare, 24, 80), "19x21");
+  EXPECT_EQ(shape(bordered, 26, 43), "19x19");
+  EXPECT_EQ(shape(bordered, 11, 12), "5x5");
+  EXPECT_EQ(shape(bordered, 10, 80), "too small");
+  EXPECT_EQ(shape(bordered, 30, 11), "too small");
+  EXPECT_EQ(shape(bare, 9, 10), "5x5");
+  EXPECT_EQ(play::view_shape_for(bordered, std::nullopt), play::kFullView);
+  EXPECT_EQ(play::smallest_view_size(bordered).rows, 11);
+  EXPECT_EQ(play::smallest_view_size(bordered).columns, 12);
 }
 
 }  // namespace

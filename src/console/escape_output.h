@@ -13,7 +13,9 @@ namespace console {
 extern std::int32_t color[5];
 
 // Every box is 34 columns wide; this is its plain border line.
+inline constexpr int kBoxWidth = 34;
 inline constexpr const char* kBoxBorder = "+--------------------------------+";
+static_assert(std::char_traits<char>::length(kBoxBorder) == kBoxWidth);
 inline constexpr int kBoxLineMs = 70;
 
 // The escape sequences themselves, for output composed in memory (a map frame

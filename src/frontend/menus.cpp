@@ -40,22 +40,25 @@ const MenuKeyTable kChineseKeys{play_zh, frontend::exit, frontend::exit};
 const MenuKeyTable kEnglishKeys{play_en, nullptr, exit_en};
 const MenuKeyTable kDeveloperKeys{play_dev, nullptr, nullptr};
 
-// Reads the menu's one key with the cursor showing, and hides it again.
-int read_menu_key() {
+void show_cursor_at_input() {
+  console::gotoxy(kInputRow, kInputColumn);
   std::cout << console::kShowCursor << std::flush;
-  const int key = console::platform().read_key();
-  std::cout << console::kHideCursor << std::flush;
-  return key;
 }
 
-int show_language_menu(const std::string& title, const texts::BoxLines& lines, const MenuKeyTable& keys) {
+int show_language_menu(const std::string& title, const texts::BoxLines& lines, Language language,
+                       const MenuKeyTable& keys) {
   console::platform().set_title(title);
   std::cout << console::kHideCursor << console::kEraseScreen << console::kCursorHome << std::flush;
   console::platform().clear_screen();
   console::gotoxy(0, 0);
-  draw_box(lines);
-  console::gotoxy(kInputRow, kInputColumn);
-  return act_on_menu_key(read_menu_key(), keys);
+  const bool drawn = draw_box(lines, language);
+  // The key is read with the cursor showing, at the input label of the box
+  // once there is one.
+  if (drawn) console::gotoxy(kInputRow, kInputColumn);
+  std::cout << console::kShowCursor << std::flush;
+  const int key = read_key_drawing_box(lines, drawn, show_cursor_at_input);
+  std::cout << console::kHideCursor << std::flush;
+  return act_on_menu_key(key, keys);
 }
 
 void run_farewell(void (*farewell)()) {
@@ -98,9 +101,9 @@ int act_on_menu_key(int key, const MenuKeyTable& table) {
   }
 }
 
-int show() { return show_language_menu(texts::title_zh(), texts::menu_zh(), kChineseKeys); }
+int show() { return show_language_menu(texts::title_zh(), texts::menu_zh(), Language::kChinese, kChineseKeys); }
 
-int show_en() { return show_language_menu(texts::title_en(), texts::menu_en(), kEnglishKeys); }
+int show_en() { return show_language_menu(texts::title_en(), texts::menu_en(), Language::kEnglish, kEnglishKeys); }
 
 int show_dev() {
   console::platform().set_title(texts::title_dev());

@@ -2,11 +2,15 @@
 
 #include <algorithm>
 #include <iostream>
+#include <optional>
 
 #include "base/text_encoding.h"
 #include "console/escape_output.h"
+#include "console/escape_sequences.h"
 #include "console/platform.h"
+#include "console/terminal_encoding.h"
 #include "frontend/globals.h"
+#include "play/voice.h"
 
 namespace frontend {
 namespace {
@@ -21,45 +25,92 @@ void clear_to_top_left() {
   console::gotoxy(0, 0);
 }
 
+// How often a screen waiting for a larger window looks at its size.
+constexpr int kWindowCheckMs = 200;
+// Below a box's last line: its bottom border, and the row its line feed
+// moves the cursor to.
+constexpr int kRowsBelowBox = 2;
+
 void wait_for_key() { console::platform().read_key(); }
 
-void show_boxed_text(const texts::BoxLines& lines) {
+bool show_boxed_text(const texts::BoxLines& lines, Language language) {
   clear_to_top_left();
-  draw_box(lines);
+  return draw_box(lines, language);
 }
 
-int choose_language(const texts::BoxLines& lines, int answer_at_end_of_input) {
+int choose_language(const texts::BoxLines& lines, Language language, int answer_at_end_of_input) {
   console::platform().clear_screen();
-  draw_box(lines);
-  const int key = console::platform().read_key();
+  const bool drawn = draw_box(lines, language);
+  const int key = read_key_drawing_box(lines, drawn);
   if (key == base::kEndOfInput) return answer_at_end_of_input;
   return static_cast<signed char>(key) - '0';
 }
 
-}  // namespace
+console::WindowSize window_needed_by(const texts::BoxLines& lines) {
+  return console::WindowSize{static_cast<int>(lines.size()) + kRowsBelowBox, console::kBoxWidth};
+}
 
-void draw_box(const texts::BoxLines& lines) {
+// The window's size when the box does not fit in it; nothing when it does or
+// the size is unknown.
+std::optional<console::WindowSize> too_small_for(const texts::BoxLines& lines) {
+  const std::optional<console::WindowSize> window = console::platform().window_size();
+  const console::WindowSize needed = window_needed_by(lines);
+  if (!window || (window->rows >= needed.rows && window->columns >= needed.columns)) return std::nullopt;
+  return window;
+}
+
+// The map's line for a window too small, in the screen's language.
+std::string too_small_line(const texts::BoxLines& lines, Language language, console::WindowSize has) {
+  const play::Voice& voice = language == Language::kChinese ? play::chinese_voice() : play::english_voice();
+  return console::cut_to_columns(voice.window_too_small(window_needed_by(lines), has), has.columns);
+}
+
+void draw_lines(const texts::BoxLines& lines) {
   int nowx = 0;
   for (const std::string& line : lines) console::helpfunction1(line + '\n', nowx);
 }
 
+}  // namespace
+
+bool draw_box(const texts::BoxLines& lines, Language language) {
+  if (const std::optional<console::WindowSize> has = too_small_for(lines)) {
+    std::cout << too_small_line(lines, language, *has) << std::flush;
+    return false;
+  }
+  draw_lines(lines);
+  return true;
+}
+
+int read_key_drawing_box(const texts::BoxLines& lines, bool drawn, const std::function<void()>& after_drawing) {
+  console::Platform& platform = console::platform();
+  while (!drawn && !platform.wait_for_key(kWindowCheckMs)) {
+    if (too_small_for(lines)) continue;
+    std::cout << console::kHideCursor;
+    clear_to_top_left();
+    draw_lines(lines);
+    drawn = true;
+    if (after_drawing) after_drawing();
+  }
+  return platform.read_key();
+}
+
 void intro() {
-  show_boxed_text(texts::intro_zh());
-  wait_for_key();
+  const bool drawn = show_boxed_text(texts::intro_zh(), Language::kChinese);
+  read_key_drawing_box(texts::intro_zh(), drawn);
 }
 
 void intro_en() {
-  show_boxed_text(texts::intro_en());
-  wait_for_key();
+  const bool drawn = show_boxed_text(texts::intro_en(), Language::kEnglish);
+  read_key_drawing_box(texts::intro_en(), drawn);
 }
 
-void exit() { show_boxed_text(texts::farewell_zh()); }
+void exit() { show_boxed_text(texts::farewell_zh(), Language::kChinese); }
 
-void exit_en() { show_boxed_text(texts::farewell_en()); }
+void exit_en() { show_boxed_text(texts::farewell_en(), Language::kEnglish); }
 
-int changelang() { return choose_language(texts::language_zh(), kKeepChinese); }
+int changelang() { return choose_language(texts::language_zh(), Language::kChinese, kKeepChinese); }
 
-int changelang_en() { return choose_language(texts::language_en(), kKeepEnglish); }
+int changelang_en() { return choose_language(texts::language_en(), Language::kEnglish, kKeepEnglish); }
 
 std::string running_time_text(std::int64_t elapsed_ms) {
   return std::to_string(elapsed_ms / 3600000) + ':' + std::to_string(elapsed_ms / 60000 % 60) + ':' +

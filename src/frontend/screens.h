@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "frontend/texts.h"
@@ -24,8 +25,17 @@ int changelang_en();
 // Version, running time since start-up and the program's path.
 void showdebuginfo();
 
-// Draws `lines` as a box from the top-left corner, one line every 70 ms.
-void draw_box(const texts::BoxLines& lines);
+enum class Language { kChinese, kEnglish };
+
+// Draws `lines` as a box from the top-left corner, one line every 70 ms, and
+// tells whether it did: a window too small for the box (34 columns; its
+// lines, its bottom border and the row below) shows a line in `language`
+// saying so instead, cut to the window's width.
+bool draw_box(const texts::BoxLines& lines, Language language);
+// Reads the screen's one key. While its box waits for a larger window (`drawn`
+// is false), the window is looked at between keys and the box drawn on a
+// cleared screen once it fits; `after_drawing` then runs.
+int read_key_drawing_box(const texts::BoxLines& lines, bool drawn, const std::function<void()>& after_drawing = {});
 
 // "h:m:s" of a running time; hours are not wrapped at 24.
 std::string running_time_text(std::int64_t elapsed_ms);

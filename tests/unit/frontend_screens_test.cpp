@@ -76,6 +76,34 @@ TEST_F(Screens, FarewellsLeaveTheirBoxWithoutWaiting) {
   EXPECT_TRUE(out.text().ends_with(std::string(console::kBoxBorder) + "\n\x1b[3;1H"));
 }
 
+// A window that grows once the screen has looked at it.
+class GrowingWindow : public ScriptedPlatform {
+ public:
+  using ScriptedPlatform::ScriptedPlatform;
+  bool wait_for_key(int timeout_ms) override {
+    const bool key = ScriptedPlatform::wait_for_key(timeout_ms);
+    window = console::WindowSize{24, 80};
+    return key;
+  }
+};
+
+TEST(ScreensInASmallWindow, SayTheWindowIsTooSmallAndDrawTheBoxOnceItGrows) {
+  StreamCapture out{std::cout};
+  GrowingWindow platform{&out};
+  platform.window = console::WindowSize{15, 24};  // the introduction needs 16 rows and 34 columns
+  platform.type("x");
+  frontend::intro();
+  const std::string notice = base::utf8_to_gbk("窗口太小：需要16行34列，");  // cut at 24 columns
+  EXPECT_EQ(out.text(), kClearMarker + std::string("\x1b[1;1H") + notice + "\x1b[?25l" + kClearMarker + "\x1b[1;1H" +
+                            drawn_box(frontend::texts::intro_zh()) + kKeyWaitMarker);
+  EXPECT_EQ(platform.key_reads, 1);
+  // The farewell waits for nothing: in a window too small it says so and ends.
+  platform.window = console::WindowSize{3, 80};
+  out.clear();
+  frontend::exit_en();
+  EXPECT_EQ(out.text(), kClearMarker + std::string("\x1b[1;1HWindow too small: needs 4 rows x 34 columns, has 3 x 80"));
+}
+
 TEST_F(Screens, LanguageScreenDrawsWithoutACursorMoveAndReturnsTheKeyMinusZero) {
   platform.type("1");
   EXPECT_EQ(frontend::changelang(), 1);

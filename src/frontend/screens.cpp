@@ -59,7 +59,7 @@ std::optional<console::WindowSize> too_small_for(const texts::BoxLines& lines) {
   return window;
 }
 
-// The map's line for a window too small, in the screen's language.
+// The playthrough's line for a window too small, in the screen's language.
 std::string too_small_line(const texts::BoxLines& lines, Language language, console::WindowSize has) {
   const play::Voice& voice = language == Language::kChinese ? play::chinese_voice() : play::english_voice();
   return console::cut_to_columns(voice.window_too_small(window_needed_by(lines), has), has.columns);

@@ -1,16 +1,21 @@
-// The processor time the game takes while the map is shown and no key is
-// pressed: the real program in a pseudo-terminal, its output read as a
-// terminal would, its time taken from /proc over a few seconds.
+// The game on its map, measured from outside: the real program in a
+// pseudo-terminal, its output read as a terminal would, its processor time
+// and wake-ups taken from /proc. With no key pressed: bytes written, wake-ups
+// and processor time per second. In a busy view: the bytes one step writes,
+// and how soon after a key arrives its frame is written.
 
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "play_workload.h"
 #include "support/pseudo_terminal.h"
 #include "support/scratch_directory.h"
 
@@ -19,33 +24,52 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr std::chrono::seconds kSampleTime{3};
 constexpr std::chrono::seconds kStepTimeout{60};
+// Long enough for every frame a step causes to be written.
+constexpr std::chrono::milliseconds kAfterStep{500};
+constexpr int kLatencySamples = 21;
+
+constexpr std::string_view kBorder = "+------------------------------------------+";
+constexpr std::string_view kRight = "\x1b[C";
+constexpr std::string_view kLeft = "\x1b[D";
+constexpr std::string_view kF3 = "\x1bOR";
+// The first status line, as F3 shows it at the start position.
+constexpr std::string_view kStatusShown = "X:0 Y:0";
+
+double seconds_since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
 class GameInTerminal {
  public:
-  // 30 rows: room for the map and its status lines.
-  GameInTerminal() : terminal_(30, 80) {
-    terminal_.start({LANTERNVALE_BINARY, test_support::terminal_environment("C.UTF-8"), directory_.path().string()});
+  // 30 rows: room for the map and its status lines. `prepare` puts saves in
+  // the game's directory before it starts.
+  explicit GameInTerminal(void (*prepare)(const std::string& directory) = nullptr) : terminal_(30, 80) {
+    if (prepare != nullptr) prepare(directory_.path().string());
+    // 24-bit colour: the colour bytes every player's frame had before.
+    std::vector<std::string> environment = test_support::terminal_environment("C.UTF-8");
+    environment.push_back("COLORTERM=truecolor");
+    terminal_.start({LANTERNVALE_BINARY, environment, directory_.path().string()});
   }
 
   void send(std::string_view keys) { terminal_.send(keys); }
+  std::size_t output_size() const { return terminal_.output().size(); }
   // Reads the output until `text` appears after what earlier waits saw.
   bool wait_for(std::string_view text) {
     if (!terminal_.wait_for_output(text, seen_, kStepTimeout)) return false;
     seen_ = terminal_.output().find(text, seen_) + text.size();
     return true;
   }
-  // Keeps reading, as a terminal does, for `duration`.
+  // Keeps reading, as a terminal does, for `duration`; returns the bytes read.
   std::size_t read_for(Clock::duration duration) {
-    const std::size_t before = terminal_.output().size();
+    const std::size_t before = output_size();
     const auto deadline = Clock::now() + duration;
     for (auto now = Clock::now(); now < deadline; now = Clock::now()) {
       terminal_.read(std::chrono::duration_cast<test_support::Timeout>(deadline - now) + test_support::Timeout{1});
     }
-    return terminal_.output().size() - before;
+    seen_ = output_size();
+    return output_size() - before;
   }
   // User and system time of the game so far, in seconds.
   double processor_seconds() const {
-    std::ifstream stat("/proc/" + std::to_string(terminal_.pid()) + "/stat");
+    std::ifstream stat(proc_file("stat"));
     std::string line;
     std::getline(stat, line);
     std::istringstream fields(line.substr(line.rfind(')') + 2));
@@ -57,15 +81,29 @@ class GameInTerminal {
     }
     return static_cast<double>(user + system) / static_cast<double>(sysconf(_SC_CLK_TCK));
   }
+  // How often the game has gone to sleep and woken up again so far.
+  long long voluntary_switches() const {
+    std::ifstream status(proc_file("status"));
+    const std::string label = "voluntary_ctxt_switches:";
+    for (std::string line; std::getline(status, line);) {
+      if (line.starts_with(label)) return std::stoll(line.substr(label.size()));
+    }
+    return 0;
+  }
 
  private:
+  std::string proc_file(const std::string& name) const {
+    return "/proc/" + std::to_string(terminal_.pid()) + "/" + name;
+  }
+
   test_support::TemporaryDirectory directory_{"lanternvale-idle-"};
   test_support::PseudoTerminal terminal_;  // after the directory: the game ends first
   std::size_t seen_ = 0;
 };
 
-bool reach_the_map(GameInTerminal& game) {
-  const std::string border = "+------------------------------------------+";
+bool wait_for_map(GameInTerminal& game) { return game.wait_for(kBorder) && game.wait_for(kBorder); }
+
+bool reach_a_new_map(GameInTerminal& game) {
   if (!game.wait_for("\x1b[10;8H")) return false;  // the menu waits for its key
   game.send("1");
   if (!game.wait_for("输入0")) return false;
@@ -74,29 +112,83 @@ bool reach_the_map(GameInTerminal& game) {
   game.send("idle\r");
   if (!game.wait_for("请输入种子")) return false;
   game.send("1\r");
-  return game.wait_for(border) && game.wait_for(border);
+  return wait_for_map(game);
 }
 
-void BM_IdleMapProcessorTime(benchmark::State& state) {
+void prepare_busy_world(const std::string& directory) { play_workload::save_busy_world(directory, "busy"); }
+
+bool open_the_busy_world(GameInTerminal& game) {
+  if (!game.wait_for("\x1b[10;8H")) return false;
+  game.send("1");
+  if (!game.wait_for("busy")) return false;
+  game.send("1\r");
+  return wait_for_map(game);
+}
+
+void BM_IdleMap(benchmark::State& state) {
   double percent = 0;
   double bytes_per_second = 0;
+  double wakeups_per_second = 0;
   for (auto _ : state) {
     GameInTerminal game;
-    if (!reach_the_map(game)) {
+    if (!reach_a_new_map(game)) {
       state.SkipWithError("the game did not reach its map");
       return;
     }
     game.read_for(std::chrono::milliseconds(500));  // past the first save's aftermath
-    const double before = game.processor_seconds();
+    const double processor_before = game.processor_seconds();
+    const long long switches_before = game.voluntary_switches();
     const auto start = Clock::now();
     const std::size_t bytes = game.read_for(kSampleTime);
-    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    percent = 100.0 * (game.processor_seconds() - before) / seconds;
+    const double seconds = seconds_since(start);
+    percent = 100.0 * (game.processor_seconds() - processor_before) / seconds;
     bytes_per_second = static_cast<double>(bytes) / seconds;
+    wakeups_per_second = static_cast<double>(game.voluntary_switches() - switches_before) / seconds;
   }
   state.counters["cpu_percent_of_one_core"] = percent;
   state.counters["output_bytes_per_s"] = bytes_per_second;
+  state.counters["wakeups_per_s"] = wakeups_per_second;
 }
-BENCHMARK(BM_IdleMapProcessorTime)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_IdleMap)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// The bytes written in the half second after one step to the right, in a
+// view where one cell in eight holds a thing, with the status lines shown;
+// then the time from F3 reaching the terminal to the status lines it shows
+// being written, the median of several presses.
+void BM_StepInBusyView(benchmark::State& state) {
+  double step_bytes = 0;
+  double latency_ms = 0;
+  for (auto _ : state) {
+    GameInTerminal game(prepare_busy_world);
+    if (!open_the_busy_world(game) || (game.send(kF3), !game.wait_for(kStatusShown))) {
+      state.SkipWithError("the game did not show the busy world");
+      return;
+    }
+    game.read_for(kAfterStep);
+    game.send(kRight);
+    step_bytes = static_cast<double>(game.read_for(kAfterStep));
+    game.send(kLeft);  // back to the start, where the status line reads kStatusShown
+    game.read_for(kAfterStep);
+
+    std::vector<double> latencies;
+    for (int sample = 0; sample < kLatencySamples; ++sample) {
+      game.send(kF3);  // hidden
+      game.read_for(std::chrono::milliseconds(100));
+      const auto sent = Clock::now();
+      game.send(kF3);  // shown
+      if (!game.wait_for(kStatusShown)) {
+        state.SkipWithError("F3 showed no status lines");
+        return;
+      }
+      latencies.push_back(1000.0 * seconds_since(sent));
+      game.read_for(std::chrono::milliseconds(100));
+    }
+    std::nth_element(latencies.begin(), latencies.begin() + kLatencySamples / 2, latencies.end());
+    latency_ms = latencies[kLatencySamples / 2];
+  }
+  state.counters["step_output_bytes"] = step_bytes;
+  state.counters["key_to_frame_ms"] = latency_ms;
+}
+BENCHMARK(BM_StepInBusyView)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <filesystem>
 #include <memory>
+#include <iterator>
 #include <random>
 
 #include "persistence/result.h"
@@ -10,6 +11,7 @@
 #include "play/rules.h"
 #include "play/voice.h"
 #include "world/game.h"
+#include "world/tables.h"
 
 namespace play_workload {
 namespace {
@@ -78,6 +80,29 @@ NewWorldTimes new_world_to_first_frame(const std::string& seed_text) {
   times.frame_bytes = play::compose_frame(world, play::chinese_voice(), false).size();
   times.frame_ms = milliseconds_since(start);
   return times;
+}
+
+bool save_busy_world(const std::string& directory, const std::string& name) {
+  game world;
+  world.worldname = name;
+  // The types a generated world shows, each with its own level.
+  constexpr int kTypes[] = {kTreasureCell, kInertCell, kMonsterCell, kOpenedTreasureCell, kSlainMonsterCell};
+  std::mt19937 draw(12);
+  for (int x = -20; x <= 20; ++x) {
+    for (int y = -20; y <= 20; ++y) {
+      if (draw() % 8 != 0 || (x == 0 && y <= 1)) continue;
+      game::point& cell = world.cell(x, y);
+      cell.type = kTypes[draw() % std::size(kTypes)];
+      cell.level = static_cast<int>(draw() % kLevels);
+      // Monsters that never win and never hold out: no fight ends the walk.
+      cell.m = {0, 0, 1};
+    }
+  }
+  const std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::current_path(directory);
+  const bool saved = world.save(name).ok;
+  std::filesystem::current_path(previous);
+  return saved;
 }
 
 }  // namespace play_workload

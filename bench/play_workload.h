@@ -26,4 +26,9 @@ struct NewWorldTimes {
 };
 NewWorldTimes new_world_to_first_frame(const std::string& seed_text);
 
+// Saves, as `name` in `directory`, a world whose view around the player at
+// (0, 0) is busy: one cell in eight holds a thing, of every kind and level,
+// and the cell to the player's right is empty. False if the save failed.
+bool save_busy_world(const std::string& directory, const std::string& name);
+
 }  // namespace play_workload

@@ -14,6 +14,7 @@ inline constexpr int kEndOfInput = -1;
 inline constexpr int kBackspace = 8;
 inline constexpr int kTab = 9;
 inline constexpr int kLineFeed = 10;
+inline constexpr int kCtrlL = 12;  // draw the screen again
 inline constexpr int kEnter = 13;  // a carriage return
 inline constexpr int kCtrlU = 21;
 inline constexpr int kEscape = 27;

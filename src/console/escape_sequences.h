@@ -36,6 +36,17 @@ inline constexpr std::string_view kBackgroundRgb = "\x1b[48;2;";
 inline constexpr std::string_view kForeground256 = "\x1b[38;5;";
 inline constexpr std::string_view kBackground256 = "\x1b[48;5;";
 
+// The last byte of the sequences that follow kCsi, with their numbers between
+// the two: a cursor position ("row;column"), a move to the right (columns), a
+// graphic rendition (colours), erasing in the screen and in the line. The
+// cursor's visibility carries kPrivateMarker before its number.
+inline constexpr char kCursorPositionEnd = 'H';
+inline constexpr char kCursorForwardEnd = 'C';
+inline constexpr char kGraphicRenditionEnd = 'm';
+inline constexpr char kEraseInScreenEnd = 'J';
+inline constexpr char kEraseInLineEnd = 'K';
+inline constexpr char kPrivateMarker = '?';
+
 // What the cursor's two sequences share before their last letter.
 inline constexpr std::string_view kCursorVisibilityPrefix = kShowCursor.substr(0, kShowCursor.size() - 1);
 static_assert(kHideCursor.substr(0, kHideCursor.size() - 1) == kCursorVisibilityPrefix);

@@ -16,15 +16,24 @@ bool KeyReader::key_waiting() {
 }
 
 bool KeyReader::wait_for_key(int timeout_ms) {
+  const bool without_limit = timeout_ms < 0;
   const std::int64_t deadline = source_.now_ms() + std::max(timeout_ms, 0);
   for (;;) {
     if (key_ready() || ended_) return true;
-    const std::int64_t left = deadline - source_.now_ms();
-    if (left <= 0) return false;
+    int limit = -1;
+    if (!without_limit) {
+      const std::int64_t left = deadline - source_.now_ms();
+      if (left <= 0) return false;
+      limit = static_cast<int>(left);
+    }
     // A held escape sequence may settle into a key before the time is up.
-    int limit = static_cast<int>(left);
-    if (decoder_.waiting_for_more()) limit = std::min(limit, wait_limit_ms());
-    pull(limit);
+    if (decoder_.waiting_for_more()) limit = limit < 0 ? wait_limit_ms() : std::min(limit, wait_limit_ms());
+    const InputSource::Status status = pull(limit);
+    // Without a limit, only a signal ends a read with nothing: the caller
+    // looks at what it changed.
+    if (without_limit && status == InputSource::Status::kTimedOut && !key_ready() && !decoder_.waiting_for_more()) {
+      return false;
+    }
   }
 }
 
@@ -69,7 +78,7 @@ void KeyReader::end_input() {
 
 bool KeyReader::key_ready() const { return next_code_ != 0 || decoder_.has_key(); }
 
-void KeyReader::pull(int timeout_ms) {
+InputSource::Status KeyReader::pull(int timeout_ms) {
   bytes_.clear();
   const InputSource::Status status = source_.read(bytes_, timeout_ms);
   const std::int64_t now = source_.now_ms();
@@ -86,6 +95,7 @@ void KeyReader::pull(int timeout_ms) {
       ended_ = true;
       break;
   }
+  return status;
 }
 
 int KeyReader::wait_limit_ms() {

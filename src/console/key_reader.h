@@ -32,7 +32,9 @@ class KeyReader {
 
   // Is a key code waiting? Never blocks; true at end of input.
   bool key_waiting();
-  // Like key_waiting, but waits up to `timeout_ms` for a key to arrive.
+  // Like key_waiting, but waits up to `timeout_ms` for a key to arrive. A
+  // negative time is no limit: then a read that a signal cut short ends the
+  // wait too, false.
   bool wait_for_key(int timeout_ms);
   // One key code, 0..255: the lead code of a two-code key now, its second code
   // at the next call. kEndOfInput once input has ended, every time.
@@ -51,7 +53,7 @@ class KeyReader {
  private:
   bool key_ready() const;
   // Waits at most `timeout_ms` for input and hands it to the decoder.
-  void pull(int timeout_ms);
+  InputSource::Status pull(int timeout_ms);
   int wait_limit_ms();
 
   InputSource& source_;

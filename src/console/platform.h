@@ -14,6 +14,10 @@
 
 namespace console {
 
+// A key wait's time limit meaning none: the wait ends at a key, at the end of
+// input, or when the screen changed under the program (screen_changes()).
+inline constexpr int kNoTimeLimit = -1;
+
 class Platform {
  public:
   virtual ~Platform() = default;
@@ -38,9 +42,11 @@ class Platform {
   // One key code, 0..255, without echo. A two-code key gives its lead code
   // (0 or 224) now and its second code at the next call.
   virtual int read_key() = 0;
-  // Waits at most `timeout_ms` for a key and tells whether one is waiting
-  // (true at end of input too). Lets a frame loop rest between frames instead
-  // of spinning on key_waiting.
+  // Waits at most `timeout_ms` (or kNoTimeLimit) for a key and tells whether
+  // one is waiting (true at end of input too). Lets a frame loop sleep between
+  // frames instead of spinning on key_waiting. A wait without limit also ends
+  // when the screen changed under the program (a window resized, the program
+  // continued after a stop), so that the frame loop can draw it again.
   virtual bool wait_for_key(int timeout_ms) = 0;
   // True once input has ended for good (a read met the end of a pipe, the
   // terminal hung up, a termination request came): nobody is watching, so
@@ -70,5 +76,11 @@ void set_platform(Platform* replacement);
 
 // The system's own platform, defined by platform_posix.cpp or platform_windows.cpp.
 Platform& native_platform();
+
+// Counts the times the screen changed behind the frame loop's back: a text
+// written outside a frame, a clear, a window resized, the terminal given back
+// at Ctrl+Z and taken again. A frame drawn after such a change is drawn whole.
+std::uint64_t screen_changes();
+void note_screen_change();
 
 }  // namespace console

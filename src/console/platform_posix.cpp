@@ -194,7 +194,11 @@ int PosixPlatform::read_key() {
 }
 
 bool PosixPlatform::wait_for_key(int timeout_ms) {
+  const std::uint64_t changes = screen_changes();
   handle_signals();
+  // A signal answered here changed the screen: the caller draws it again
+  // before it waits.
+  if (timeout_ms < 0 && screen_changes() != changes) return keys().key_waiting();
   return keys().wait_for_key(timeout_ms);
 }
 
@@ -227,6 +231,7 @@ void PosixPlatform::clear_screen() {
   // Erasing the screen alone pushes the old one into the scrollback on some
   // terminals (VTE); the scrollback is erased after it, so nothing is left.
   std::cout << kCursorHome << kEraseScreen << kEraseScrollback << std::flush;
+  note_screen_change();
 }
 
 void PosixPlatform::set_title(const std::string& gbk_title) {
@@ -259,10 +264,13 @@ void PosixPlatform::handle_signals() {
     suspend();
   } else if (noted.resumed && started_ && !restored_) {
     // Stopped by something else than Ctrl+Z (SIGSTOP): the shell may have
-    // reset the modes meanwhile.
+    // reset the modes, and written on the screen, meanwhile.
     enter_raw_mode();
     if (cursor_.hidden()) write_all(kOutputFd, kHideCursor);
+    note_screen_change();
   }
+  // Terminals lay out their lines anew in a window of another size.
+  if (noted.resized) note_screen_change();
   handling_signals_ = false;
 }
 
@@ -333,6 +341,8 @@ void PosixPlatform::take_terminal_again() {
   if (!title_.empty()) again += title_sequence(title_);
   if (cursor_.hidden()) again += kHideCursor;
   write_now(kOutputFd, again);
+  // The shell wrote on the screen meanwhile.
+  note_screen_change();
 }
 
 void PosixPlatform::suspend() {

@@ -34,6 +34,12 @@ volatile LONG given_back = 0;
 // Older consoles refuse a single write much beyond 64 KiB; a frame is far less.
 constexpr std::size_t kLargestWrite = 32 * 1024;
 
+// A resize makes no console event the game can wait on: a wait without time
+// limit looks at the window's size this often.
+constexpr DWORD kSizeCheckMs = 250;
+// The rest between two looks at input that is there but makes no key yet.
+constexpr DWORD kRestMs = 4;
+
 bool is_console(HANDLE handle) {
   DWORD mode = 0;
   return GetConsoleMode(handle, &mode) != 0;
@@ -59,6 +65,42 @@ void write_standard_output(std::string_view bytes) {
     out += c;
   }
   write_all(GetStdHandle(STD_OUTPUT_HANDLE), out);
+}
+
+bool is_modifier(WORD virtual_key) {
+  switch (virtual_key) {
+    case VK_SHIFT:
+    case VK_CONTROL:
+    case VK_MENU:
+    case VK_CAPITAL:
+    case VK_NUMLOCK:
+    case VK_SCROLL:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Called when the input handle is signalled but _kbhit sees no key: the
+// events waiting (focus, mouse, keys released, Shift pressed) would keep the
+// handle signalled, so they are taken out of the way when none of them can
+// still become a key. Otherwise, or on input that is no console, a short
+// rest keeps the wait from spinning.
+void drop_events_without_keys(HANDLE input) {
+  INPUT_RECORD events[64];
+  DWORD count = 0;
+  if (PeekConsoleInputW(input, events, 64, &count) == 0 || count == 0) {
+    Sleep(kRestMs);
+    return;
+  }
+  for (DWORD i = 0; i < count; ++i) {
+    const bool key_down = events[i].EventType == KEY_EVENT && events[i].Event.KeyEvent.bKeyDown;
+    if (key_down && !is_modifier(events[i].Event.KeyEvent.wVirtualKeyCode)) {
+      Sleep(kRestMs);
+      return;
+    }
+  }
+  ReadConsoleInputW(input, events, count, &count);
 }
 
 // Safe from the console's control thread too: no streams, only console calls.
@@ -120,17 +162,26 @@ class WindowsPlatform final : public Platform {
 
   // The console has no way to wait on _kbhit itself: the input handle is
   // signalled by any console event (mouse, focus, resize), so wait on it and
-  // ask _kbhit again until a key is there or the time is up.
+  // ask _kbhit again until a key is there or the time is up. Without a time
+  // limit, a change of the window's size ends the wait too.
   bool wait_for_key(int timeout_ms) override {
-    const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(timeout_ms < 0 ? 0 : timeout_ms);
+    const bool without_limit = timeout_ms < 0;
+    const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(without_limit ? 0 : timeout_ms);
+    const std::optional<WindowSize> size = window_size();
     HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
     for (;;) {
       if (_kbhit() != 0) return true;
-      const ULONGLONG now = GetTickCount64();
-      if (now >= deadline) return false;
-      const DWORD left = static_cast<DWORD>(deadline - now);
-      // Some events never make a key: sleep a little then instead of spinning.
-      if (WaitForSingleObject(input, left) != WAIT_OBJECT_0 || _kbhit() == 0) Sleep(left < 4 ? left : 4);
+      DWORD slice = kSizeCheckMs;
+      if (!without_limit) {
+        const ULONGLONG now = GetTickCount64();
+        if (now >= deadline) return false;
+        slice = static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, kSizeCheckMs));
+      }
+      if (WaitForSingleObject(input, slice) == WAIT_OBJECT_0 && _kbhit() == 0) drop_events_without_keys(input);
+      if (without_limit && window_size() != size) {
+        note_screen_change();
+        return false;
+      }
     }
   }
 
@@ -154,6 +205,7 @@ class WindowsPlatform final : public Platform {
   void clear_screen() override {
     std::cout.flush();
     std::system("cls");
+    note_screen_change();
   }
 
   void set_title(const std::string& gbk_title) override { SetConsoleTitleA(gbk_title.c_str()); }

@@ -22,6 +22,7 @@ constexpr std::array<int, 5> kCrashSignals = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, S
 volatile std::sig_atomic_t noted_termination = 0;
 volatile std::sig_atomic_t noted_stop = 0;
 volatile std::sig_atomic_t noted_resume = 0;
+volatile std::sig_atomic_t noted_resize = 0;
 int wake_pipe[2] = {-1, -1};
 
 // The crash handler's copy of the terminal as found.
@@ -58,6 +59,11 @@ void on_stop(int) {
 
 void on_resume(int) {
   noted_resume = 1;
+  wake();
+}
+
+void on_resize(int) {
+  noted_resize = 1;
   wake();
 }
 
@@ -149,6 +155,7 @@ void install() {
   for (const int signal : kTerminationSignals) handle(signal, on_termination, true);
   handle(SIGTSTP, on_stop, true);
   handle(SIGCONT, on_resume, false);
+  handle(SIGWINCH, on_resize, false);
   std::signal(SIGPIPE, SIG_IGN);
 
   ensure_alternate_stack();
@@ -163,7 +170,7 @@ void install() {
 
 int wake_fd() { return wake_pipe[0]; }
 
-bool pending() { return noted_termination != 0 || noted_stop != 0 || noted_resume != 0; }
+bool pending() { return noted_termination != 0 || noted_stop != 0 || noted_resume != 0 || noted_resize != 0; }
 
 Noted take() {
   char drained[64];
@@ -175,9 +182,11 @@ Noted take() {
   noted.terminate = noted_termination;
   noted.stop = noted_stop != 0;
   noted.resumed = noted_resume != 0;
+  noted.resized = noted_resize != 0;
   noted_termination = 0;
   noted_stop = 0;
   noted_resume = 0;
+  noted_resize = 0;
   return noted;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
-// Signals around the terminal. The handlers of INT, TERM, HUP, QUIT, TSTP and
-// CONT only note the signal and wake whatever waits; the program acts on it at
+// Signals around the terminal. The handlers of INT, TERM, HUP, QUIT, TSTP,
+// CONT and WINCH only note the signal and wake whatever waits; the program acts on it at
 // its next wait or write (handle it there, where stdio and malloc are allowed).
 // The crash signals (SEGV, BUS, FPE, ILL, ABRT) restore the terminal in the
 // handler with async-signal-safe calls only, then go on to the previous
@@ -15,6 +15,7 @@ struct Noted {
   int terminate = 0;     // INT, TERM, HUP or QUIT, 0 if none
   bool stop = false;     // TSTP: Ctrl+Z
   bool resumed = false;  // CONT: fg, or a continue after any stop
+  bool resized = false;  // WINCH: the window changed its size
 };
 
 // Installs the handlers and the wake-up pipe; SIGPIPE becomes ignored. A

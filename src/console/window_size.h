@@ -6,6 +6,7 @@ namespace console {
 struct WindowSize {
   int rows = 0;
   int columns = 0;
+  bool operator==(const WindowSize&) const = default;
 };
 
 }  // namespace console

@@ -21,8 +21,11 @@ int playthrough(game& world, const Voice& voice);
 // not be opened.
 bool choose_world(game& world, const Voice& voice);
 
-// Runs frames until Escape, the end of input or death.
-int run_frame_loop(game& world, const Voice& voice);
+// Runs frames until Escape, the end of input or death. A frame is written as
+// what changed on the screen; kEverything writes each one whole, as a
+// reference for the tests.
+enum class Redraw { kChanges, kEverything };
+int run_frame_loop(game& world, const Voice& voice, Redraw redraw = Redraw::kChanges);
 
 // How an encounter, or a key, leaves the playthrough.
 enum class Next { kGoOn, kLeave, kDied };
@@ -41,7 +44,8 @@ FightEnd fight_monster(game& world, const Voice& voice);
 int end_with_save(game& world, const Voice& voice);
 
 // Shared output steps.
-void say(std::string_view text);  // written and flushed at once
+// Written and flushed at once; the next frame is drawn whole.
+void say(std::string_view text);
 void clear_to_top_left();
 // `text` with every control byte shown as '?', so a name or a message read
 // from a file cannot move the cursor or send the terminal a command.

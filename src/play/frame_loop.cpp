@@ -1,12 +1,12 @@
 // The frame loop: the map around the player, the encounters on the player's
 // cell, at most one key, and the status lines, frame after frame.
-#include <iostream>
 #include <optional>
 #include <string>
 
 #include "base/key_codes.h"
 #include "console/escape_sequences.h"
 #include "console/platform.h"
+#include "console/screen_update.h"
 #include "play/engine.h"
 #include "play/frame.h"
 #include "play/rules.h"
@@ -14,24 +14,19 @@
 namespace play {
 namespace {
 
-// About one frame of a 60 Hz screen: a key is answered within it, and an idle
-// map costs next to no processor time.
-constexpr int kFrameWaitMs = 16;
-
 struct Position {
   int x = 0;
   int y = 0;
   bool operator==(const Position&) const = default;
 };
 
-void write(const std::string& bytes) {
-  if (bytes.empty()) return;
-  std::cout << bytes << std::flush;
-}
-
 class FrameLoop {
  public:
-  FrameLoop(game& world, const Voice& voice) : world_(world), voice_(voice) {}
+  FrameLoop(game& world, const Voice& voice, Redraw redraw)
+      : world_(world),
+        voice_(voice),
+        screen_(redraw == Redraw::kEverything ? console::ScreenUpdater::Mode::kEverything
+                                              : console::ScreenUpdater::Mode::kChanges) {}
 
   int run() {
     for (;;) {
@@ -48,8 +43,8 @@ class FrameLoop {
 
  private:
   // The view, the encounters on the player's cell, at most one key and the
-  // status lines; then, if no key was waiting, a rest of about a frame, cut
-  // short by the next key.
+  // status lines; then, if no key was waiting, asleep until a key comes or
+  // the screen changes. A frame like the last one writes nothing.
   Next play_frame() {
     std::string frame = begin_frame();
     const Next encounter = meet_what_is_here(frame);
@@ -62,9 +57,11 @@ class FrameLoop {
     }
     if (shape_) frame += compose_status(world_.localplayer, voice_, f3_, status_width_);
     write(frame);
-    if (!key_was_waiting) platform.wait_for_key(kFrameWaitMs);
+    if (!key_was_waiting && !screen_.out_of_date()) platform.wait_for_key(console::kNoTimeLimit);
     return Next::kGoOn;
   }
+
+  void write(const std::string& frame) { screen_.write(frame, size_); }
 
   Position position() const { return Position{world_.localplayer.x, world_.localplayer.y}; }
 
@@ -73,13 +70,13 @@ class FrameLoop {
   // one gives way to another, so nothing of the one before stays; the first
   // full view is drawn over the prompts.
   std::string begin_frame() {
-    const std::optional<console::WindowSize> size = console::platform().window_size();
-    const std::optional<ViewShape> shape = view_shape_for(voice_, size);
+    size_ = console::platform().window_size();
+    const std::optional<ViewShape> shape = view_shape_for(voice_, size_);
     std::string frame;
     if (shape != shape_) frame += console::kEraseScreen;
     shape_ = shape;
-    status_width_ = size ? size->columns : kAnyWidth;
-    frame += shape ? compose_view(world_, voice_, *shape) : compose_too_small(voice_, *size);
+    status_width_ = size_ ? size_->columns : kAnyWidth;
+    frame += shape ? compose_view(world_, voice_, *shape) : compose_too_small(voice_, *size_);
     return frame;
   }
 
@@ -113,6 +110,7 @@ class FrameLoop {
     console::Platform& platform = console::platform();
     const int key = platform.read_key();
     if (key == base::kEndOfInput || key == base::kEscape) return Next::kLeave;
+    if (key == base::kCtrlL) screen_.redraw_everything();
     if (key != base::kLeadZero && key != base::kLeadExtended) return Next::kGoOn;
     const int second = platform.read_key();
     if (second == base::kEndOfInput) return Next::kLeave;
@@ -141,6 +139,8 @@ class FrameLoop {
 
   game& world_;
   const Voice& voice_;
+  console::ScreenUpdater screen_;
+  std::optional<console::WindowSize> size_;  // the window's, as the frame was composed
   bool f3_ = false;
   // The view last drawn; nothing while the window is too small for any.
   std::optional<ViewShape> shape_ = kFullView;
@@ -151,6 +151,6 @@ class FrameLoop {
 
 }  // namespace
 
-int run_frame_loop(game& world, const Voice& voice) { return FrameLoop(world, voice).run(); }
+int run_frame_loop(game& world, const Voice& voice, Redraw redraw) { return FrameLoop(world, voice, redraw).run(); }
 
 }  // namespace play

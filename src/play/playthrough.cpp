@@ -11,7 +11,10 @@
 
 namespace play {
 
-void say(std::string_view text) { std::cout << text << std::flush; }
+void say(std::string_view text) {
+  std::cout << text << std::flush;
+  console::note_screen_change();
+}
 
 void clear_to_top_left() {
   console::platform().clear_screen();

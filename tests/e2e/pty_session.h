@@ -12,8 +12,7 @@
 
 #include "support/pseudo_terminal.h"
 #include "support/scratch_directory.h"
-
-struct VTerm;
+#include "vterm_screen.h"
 
 namespace e2e {
 
@@ -44,12 +43,6 @@ using test_support::describe_modes;
 using test_support::ExitStatus;
 using test_support::same_modes;
 
-struct Cursor {
-  int row = 0;
-  int column = 0;
-  bool visible = true;
-};
-
 class PtySession {
  public:
   // Starts `program` in a fresh temporary working directory.
@@ -73,12 +66,12 @@ class PtySession {
   ExitStatus wait_for_exit(Timeout timeout = kDefaultTimeout);
 
   // The screen as shown: a row as UTF-8 without trailing blanks.
-  std::string row(int index) const;
-  std::vector<std::string> rows(int first, int count) const;
-  std::string screen_text() const;  // every row, each followed by '\n'
+  std::string row(int index) const { return screen_.row(index); }
+  std::vector<std::string> rows(int first, int count) const { return screen_.rows(first, count); }
+  std::string screen_text() const { return screen_.screen_text(); }  // every row, each followed by '\n'
   bool screen_contains(std::string_view utf8) const;
-  Cursor cursor() const;
-  std::string title() const;
+  Cursor cursor() const { return screen_.cursor(); }
+  std::string title() const { return screen_.title(); }
   // Every byte the program wrote, unconverted.
   const std::string& raw_output() const { return terminal_.output(); }
 
@@ -89,15 +82,11 @@ class PtySession {
   const std::string& working_directory() const { return working_directory_; }
 
  private:
-  friend struct TerminalCallbacks;  // libvterm's replies and property changes
-
   test_support::TemporaryDirectory directory_{"lanternvale-e2e-"};
   std::string working_directory_ = directory_.path().string();
   // After the directory: the program ends before its directory goes.
   test_support::PseudoTerminal terminal_;
-  VTerm* vterm_ = nullptr;
-  std::string title_;
-  bool cursor_visible_ = true;
+  VtermScreen screen_;
   termios modes_before_start_{};
 };
 

@@ -62,6 +62,7 @@ class StreamCapture : public std::streambuf {
 
 inline constexpr const char* kClearMarker = "<cls>";
 inline constexpr const char* kKeyWaitMarker = "<key>";
+inline constexpr const char* kIdleMarker = "<idle>";  // a wait that found no key
 
 class ScriptedPlatform : public console::Platform {
  public:
@@ -123,11 +124,11 @@ class ScriptedPlatform : public console::Platform {
     return base::kEndOfInput;
   }
 
-  // A scripted key is there at once; without one the wait passes its time.
+  // A scripted key is there at once; without one the wait passes its time,
+  // or, without a limit, ends as a signal would end it.
   bool wait_for_key(int timeout_ms) override {
     if (key_waiting()) return true;
-    key_wait_ms.push_back(timeout_ms);
-    now_ms += timeout_ms;
+    idle(timeout_ms);
     return false;
   }
   bool input_ended() override { return reads_after_end > 0 || ended; }
@@ -150,6 +151,13 @@ class ScriptedPlatform : public console::Platform {
   // Types the characters of `keys` once the menus are up.
   void type(std::string_view keys) {
     for (const char key : keys) typed.push_back(static_cast<unsigned char>(key));
+  }
+
+ protected:
+  void idle(int timeout_ms) {
+    key_wait_ms.push_back(timeout_ms);
+    if (timeout_ms > 0) now_ms += timeout_ms;
+    if (out_ != nullptr) out_->mark(kIdleMarker);
   }
 
  private:

@@ -14,6 +14,7 @@ namespace {
 
 using test_support::drawn_box;
 using test_support::kClearMarker;
+using test_support::kIdleMarker;
 using test_support::kKeyWaitMarker;
 using test_support::ScriptedPlatform;
 using test_support::StreamCapture;
@@ -94,7 +95,8 @@ TEST(ScreensInASmallWindow, SayTheWindowIsTooSmallAndDrawTheBoxOnceItGrows) {
   platform.type("x");
   frontend::intro();
   const std::string notice = base::utf8_to_gbk("窗口太小：需要16行34列，");  // cut at 24 columns
-  EXPECT_EQ(out.text(), kClearMarker + std::string("\x1b[1;1H") + notice + "\x1b[?25l" + kClearMarker + "\x1b[1;1H" +
+  EXPECT_EQ(out.text(), kClearMarker + std::string("\x1b[1;1H") + notice + kIdleMarker + "\x1b[?25l" + kClearMarker +
+                            "\x1b[1;1H" +
                             drawn_box(frontend::texts::intro_zh()) + kKeyWaitMarker);
   EXPECT_EQ(platform.key_reads, 1);
   // The farewell waits for nothing: in a window too small it says so and ends.

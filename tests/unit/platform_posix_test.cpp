@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdint>
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
@@ -159,20 +160,20 @@ TEST_F(PlatformInTerminal, TerminationEndsTheInputFirstSoTheGameCanWindDown) {
   expect_modes_as_found();
 }
 
-TEST_F(PlatformInTerminal, TellsTheWindowSize) {
+TEST_F(PlatformInTerminal, AResizeEndsAWaitWithoutTimeLimitAndTheNewSizeIsTold) {
   start([] {
     console::Platform& platform = console::native_platform();
     platform.start();
     say("READY\n");
-    platform.read_key();
+    const std::uint64_t changes = console::screen_changes();
+    const bool key = platform.wait_for_key(console::kNoTimeLimit);
     const auto size = platform.window_size();
     say(size ? "SIZE " + std::to_string(size->rows) + "x" + std::to_string(size->columns) + "\n" : "NO SIZE\n");
     platform.restore();
-    return 0;
+    return !key && console::screen_changes() != changes ? 0 : 10;
   });
   ASSERT_TRUE(wait_for("READY"));
   terminal_.resize(33, 101);
-  type("q");
   EXPECT_EQ(finish(), 0);
   EXPECT_NE(output().find("SIZE 33x101"), std::string::npos) << output();
 }

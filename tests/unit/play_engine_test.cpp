@@ -11,8 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "base/key_codes.h"
 #include "base/text_encoding.h"
+#include "console/platform.h"
 #include "play/engine.h"
+#include "play/frame.h"
 #include "support/scratch_directory.h"
 #include "support/scripted_platform.h"
 #include "world/game.h"
@@ -21,6 +24,7 @@ namespace {
 
 namespace fs = std::filesystem;
 const std::string kWait = test_support::kKeyWaitMarker;
+const std::string kIdle = test_support::kIdleMarker;
 const std::string kFrameStart = "\x1b[?25l\x1b[H";
 
 std::size_t count(const std::string& text, const std::string& piece) {
@@ -47,7 +51,7 @@ class PacedPlatform : public test_support::ScriptedPlatform {
   bool wait_for_key(int timeout_ms) override {
     if (idle_waits == 0) return ScriptedPlatform::wait_for_key(timeout_ms);
     --idle_waits;
-    key_wait_ms.push_back(timeout_ms);
+    idle(timeout_ms);
     return false;
   }
 };
@@ -163,17 +167,23 @@ TEST_F(Playthrough, ATreasureWaitsForAKeyAndTheEndOfInputThenSaves) {
   EXPECT_EQ(count(text, "The world was not saved: cannot create the directory saves"), 1u);
 }
 
-TEST_F(Playthrough, AnIdleMapWaitsAFrameForAKeyInsteadOfSpinning) {
-  platform.idle_waits = 3;
+TEST_F(Playthrough, AnIdleMapSleepsWithoutTimeLimitAFrameLikeTheLastWritesNothingAndCtrlLWritesAll) {
+  platform.sizes = {{30, 80}};
+  platform.idle_waits = 3;  // each ends without a key, as a signal would end it
   block_saves();
-  press({27});
+  press({base::kCtrlL, 27});
   play::run_frame_loop(world, play::english_voice());
-  EXPECT_EQ(platform.key_wait_ms, (std::vector<int>{16, 16, 16}));
+  EXPECT_EQ(platform.key_wait_ms, std::vector<int>(3, console::kNoTimeLimit));
+  // The first frame whole; the second draws the top border again, in silver
+  // now; the others write nothing, until Ctrl+L writes one whole again.
   const std::string text = out.text();
-  const std::size_t second = text.find(kFrameStart, 1);
-  const std::size_t third = text.find(kFrameStart, second + 1);
-  EXPECT_EQ(text.substr(0, second), text.substr(second, third - second));
-  EXPECT_EQ(count(text, kFrameStart), 4u);
+  const std::string first = play::compose_frame(world, play::english_voice(), false);
+  EXPECT_TRUE(text.starts_with(first + kIdle));
+  const std::size_t second = first.size() + kIdle.size();
+  EXPECT_LT(text.find(kIdle, second) - second, 60u);
+  const std::size_t ctrl_l = text.find(kIdle + kIdle + kWait);
+  EXPECT_EQ(ctrl_l, text.find(kIdle, second));
+  EXPECT_EQ(text.find(kWait, ctrl_l), text.find(kWait + first + kWait, ctrl_l));
 }
 
 TEST_F(Playthrough, AWindowTooSmallForTheSmallestViewShowsOneLineUntilTheViewFitsAgain) {
@@ -185,7 +195,7 @@ TEST_F(Playthrough, AWindowTooSmallForTheSmallestViewShowsOneLineUntilTheViewFit
   const std::string line = "Window too small: needs 11 rows x 12 columns, has 10 x 80\x1b[K";
   // The first frame clears what the prompts left and shows only the line.
   EXPECT_EQ(text.find(kFrameStart), text.find("\x1b[2J" + kFrameStart + line) + 4) << text;
-  EXPECT_EQ(count(text, line), 2u);
+  EXPECT_EQ(count(text, line), 1u);  // the second frame is the same: nothing is written
   const std::size_t view = text.find("\x1b[2J" + kFrameStart + "+---");
   ASSERT_NE(view, std::string::npos);
   EXPECT_EQ(text.find("X:"), text.find("X:1 Y:0", view));  // no status lines before

@@ -12,10 +12,15 @@ inline constexpr std::string_view kShowCursor = "\x1b[?25h";
 inline constexpr std::string_view kHideCursor = "\x1b[?25l";
 inline constexpr std::string_view kCursorHome = "\x1b[H";
 
-// Erasing: the visible screen, the terminal's scrollback, the rest of the line.
+// Erasing: the visible screen, the rest of the line.
 inline constexpr std::string_view kEraseScreen = "\x1b[2J";
-inline constexpr std::string_view kEraseScrollback = "\x1b[3J";
 inline constexpr std::string_view kEraseToLineEnd = "\x1b[K";
+
+// The terminal's alternate screen, which has no scrollback: the game draws
+// there, and leaving it brings back the user's own screen and scrollback as
+// they were, the cursor where it stood.
+inline constexpr std::string_view kEnterAlternateScreen = "\x1b[?1049h";
+inline constexpr std::string_view kLeaveAlternateScreen = "\x1b[?1049l";
 
 inline constexpr std::string_view kResetColours = "\x1b[0m";
 

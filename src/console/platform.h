@@ -27,8 +27,13 @@ class Platform {
   // streams are connected to the terminal through its encoding, and the
   // terminal is restored at every kind of exit from here on.
   virtual void start() = 0;
-  // Gives the terminal back as it was found, cursor visible. Safe to call twice.
+  // Gives the terminal back as it was found, cursor visible, then writes what
+  // keep_after_exit() was given. Safe to call twice.
   virtual void restore() = 0;
+  // `gbk_text` (plain lines) is still to be read once the program has ended:
+  // where the game draws on a screen of its own that goes when it ends, the
+  // text is written again on the user's own screen by restore().
+  virtual void keep_after_exit(const std::string& gbk_text) = 0;
 
   // From here on the terminal interprets the escape sequences written to it.
   virtual void enable_escape_sequences() = 0;
@@ -59,7 +64,7 @@ class Platform {
   virtual void sleep_ms(int milliseconds) = 0;
   // Wall-clock milliseconds since start().
   virtual std::int32_t clock_ms() = 0;
-  // A blank screen, scrollback included, with the cursor at the top-left corner.
+  // A blank screen with the cursor at the top-left corner.
   virtual void clear_screen() = 0;
   // The window's title, until the next one or the end of the run.
   virtual void set_title(const std::string& gbk_title) = 0;

@@ -88,6 +88,7 @@ class PosixPlatform final : public Platform {
  public:
   void start() override;
   void restore() override;
+  void keep_after_exit(const std::string& gbk_text) override { kept_after_exit_ = gbk_text; }
   void enable_escape_sequences() override {}
   // start() already stopped the streams' synchronisation with stdio, before it
   // replaced their buffers; doing it now would replace them again.
@@ -125,11 +126,15 @@ class PosixPlatform final : public Platform {
   bool output_is_terminal_ = false;
   bool have_saved_modes_ = false;
   bool title_pushed_ = false;
+  // The game draws on the terminal's alternate screen; the user's own screen
+  // comes back when it leaves.
+  bool on_alternate_screen_ = false;
   // A termination signal that was turned into the end of input; the process
   // still ends by it once the game has wound down.
   int ending_signal_ = 0;
   termios saved_modes_{};
   std::string title_;
+  std::string kept_after_exit_;
   CursorTracker cursor_;
 
   // The streams keep pointing at these until the very end of the process, past
@@ -166,8 +171,11 @@ void PosixPlatform::start() {
   connect_streams();
   if (output_is_terminal_) {
     // The terminal's own title waits on its title stack until the game ends.
-    write_all(kOutputFd, kPushTitle);
+    std::string take(kPushTitle);
+    take += kEnterAlternateScreen;
+    write_all(kOutputFd, take);
     title_pushed_ = true;
+    on_alternate_screen_ = true;
   }
   arm_emergency_restore();
   std::atexit(restore_at_exit);
@@ -180,6 +188,9 @@ void PosixPlatform::restore() {
   restored_ = true;
   terminal_signals::disarm_emergency_restore();
   give_terminal_back();
+  // The alternate screen went with what the game last said: it is said
+  // again on the user's own screen, below the lines it had.
+  if (on_alternate_screen_ && !kept_after_exit_.empty()) write_now(kOutputFd, kept_after_exit_);
   if (ending_signal_ != 0) terminal_signals::die_by(ending_signal_);
 }
 
@@ -228,9 +239,9 @@ std::int32_t PosixPlatform::clock_ms() {
 }
 
 void PosixPlatform::clear_screen() {
-  // Erasing the screen alone pushes the old one into the scrollback on some
-  // terminals (VTE); the scrollback is erased after it, so nothing is left.
-  std::cout << kCursorHome << kEraseScreen << kEraseScrollback << std::flush;
+  // The alternate screen has no scrollback for the old screen to go to, and
+  // the user's own scrollback is left alone.
+  std::cout << kCursorHome << kEraseScreen << std::flush;
   note_screen_change();
 }
 
@@ -328,6 +339,7 @@ void PosixPlatform::give_terminal_back() {
   if (output_is_terminal_) {
     std::string reset(kResetColours);
     reset += kShowCursor;
+    if (on_alternate_screen_) reset += kLeaveAlternateScreen;
     if (title_pushed_) reset += kPopTitle;
     write_all(kOutputFd, reset);
   }
@@ -338,10 +350,11 @@ void PosixPlatform::take_terminal_again() {
   enter_raw_mode();
   if (!output_is_terminal_) return;
   std::string again(kPushTitle);
+  if (on_alternate_screen_) again += kEnterAlternateScreen;
   if (!title_.empty()) again += title_sequence(title_);
   if (cursor_.hidden()) again += kHideCursor;
   write_now(kOutputFd, again);
-  // The shell wrote on the screen meanwhile.
+  // The alternate screen comes back blank.
   note_screen_change();
 }
 
@@ -363,7 +376,8 @@ void PosixPlatform::suspend() {
 
 void PosixPlatform::arm_emergency_restore() {
   terminal_signals::arm_emergency_restore(kInputFd, have_saved_modes_ ? &saved_modes_ : nullptr,
-                                          output_is_terminal_ ? kOutputFd : -1, title_pushed_);
+                                          output_is_terminal_ ? kOutputFd : -1, title_pushed_,
+                                          on_alternate_screen_);
 }
 
 void PosixPlatform::write_now(int fd, std::string_view gbk) {

@@ -137,6 +137,9 @@ class WindowsPlatform final : public Platform {
     connect_output();
   }
 
+  // The console keeps what the game wrote last after the game has ended.
+  void keep_after_exit(const std::string&) override {}
+
   void restore() override {
     if (!started_) return;
     std::cout.flush();

@@ -32,6 +32,7 @@ bool emergency_has_termios = false;
 int emergency_tty_fd = -1;
 int emergency_out_fd = -1;
 bool emergency_pop_title = false;
+bool emergency_leave_alternate_screen = false;
 
 std::array<struct sigaction, kCrashSignals.size()> previous_crash_actions{};
 
@@ -88,6 +89,7 @@ void restore_in_emergency() {
   if (emergency_out_fd >= 0) {
     write_literal(emergency_out_fd, kResetColours);
     write_literal(emergency_out_fd, kShowCursor);
+    if (emergency_leave_alternate_screen) write_literal(emergency_out_fd, kLeaveAlternateScreen);
     if (emergency_pop_title) write_literal(emergency_out_fd, kPopTitle);
   }
   if (emergency_has_termios) ::tcsetattr(emergency_tty_fd, TCSANOW, &emergency_termios);
@@ -192,13 +194,15 @@ Noted take() {
 
 void forget_resume() { noted_resume = 0; }
 
-void arm_emergency_restore(int tty_fd, const termios* saved, int out_fd, bool pop_title) {
+void arm_emergency_restore(int tty_fd, const termios* saved, int out_fd, bool pop_title,
+                           bool leave_alternate_screen) {
   emergency_armed = 0;
   emergency_tty_fd = tty_fd;
   emergency_has_termios = saved != nullptr;
   if (saved != nullptr) emergency_termios = *saved;
   emergency_out_fd = out_fd;
   emergency_pop_title = pop_title;
+  emergency_leave_alternate_screen = leave_alternate_screen;
   emergency_armed = 1;
 }
 

@@ -31,7 +31,8 @@ void forget_resume();
 
 // What the crash handler restores. `saved` is copied; nullptr when the input
 // is no terminal.
-void arm_emergency_restore(int tty_fd, const termios* saved, int out_fd, bool pop_title);
+void arm_emergency_restore(int tty_fd, const termios* saved, int out_fd, bool pop_title,
+                           bool leave_alternate_screen);
 void disarm_emergency_restore();
 
 // Ends the process by `signal` with its default action, so the exit status

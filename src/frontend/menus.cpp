@@ -77,7 +77,9 @@ int menu_result_after_playthrough(int playthrough_result) {
   // the menu loop as a screen to open, so it counts as a normal end.
   if (playthrough_result <= 0) return kBackFromPlaythrough;
   console::platform().clear_screen();
-  std::cerr << "Error:" << error_message(playthrough_result) << std::flush;
+  const std::string error = "Error:" + error_message(playthrough_result);
+  std::cerr << error << std::flush;
+  console::platform().keep_after_exit(error + '\n');
   return playthrough_result;
 }
 

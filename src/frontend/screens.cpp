@@ -38,6 +38,16 @@ bool show_boxed_text(const texts::BoxLines& lines, Language language) {
   return draw_box(lines, language);
 }
 
+// The last box of a run, still to be read once the program has ended.
+void say_farewell(const texts::BoxLines& lines, Language language) {
+  show_boxed_text(lines, language);
+  std::string box;
+  for (const std::string& line : lines) box += line + '\n';
+  box += console::kBoxBorder;
+  box += '\n';
+  console::platform().keep_after_exit(box);
+}
+
 int choose_language(const texts::BoxLines& lines, Language language, int answer_at_end_of_input) {
   console::platform().clear_screen();
   const bool drawn = draw_box(lines, language);
@@ -104,9 +114,9 @@ void intro_en() {
   read_key_drawing_box(texts::intro_en(), drawn);
 }
 
-void exit() { show_boxed_text(texts::farewell_zh(), Language::kChinese); }
+void exit() { say_farewell(texts::farewell_zh(), Language::kChinese); }
 
-void exit_en() { show_boxed_text(texts::farewell_en(), Language::kEnglish); }
+void exit_en() { say_farewell(texts::farewell_en(), Language::kEnglish); }
 
 int changelang() { return choose_language(texts::language_zh(), Language::kChinese, kKeepChinese); }
 

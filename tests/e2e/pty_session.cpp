@@ -20,6 +20,7 @@ PtySession::PtySession(const std::string& program, SessionOptions options)
   modes_before_start_ = terminal_.modes();
   // The terminal answers some queries by typing into the program's input, as a real one does.
   screen_.on_reply([this](std::string_view bytes) { send(bytes); });
+  screen_.write(options.screen_before_start);
   terminal_.on_output([this](std::string_view bytes) { screen_.write(bytes); });
 
   if (!options.typed_before_start.empty()) send(options.typed_before_start);

@@ -31,6 +31,8 @@ struct SessionOptions {
   std::string locale = "C.UTF-8";
   // Bytes already typed into the terminal when the program starts.
   std::string typed_before_start;
+  // What the terminal shows before the program starts (the shell's lines).
+  std::string screen_before_start;
   // false: standard input is /dev/null (at its end from the start) while
   // standard output and error stay on the terminal.
   bool input_from_terminal = true;

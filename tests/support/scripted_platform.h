@@ -95,6 +95,7 @@ class ScriptedPlatform : public console::Platform {
   std::vector<int> key_wait_ms;  // waits that ended without a key
   bool ended = false;            // input ended by other means than reading (a hang-up)
   std::optional<console::WindowSize> window;  // unknown unless a test sets it
+  std::string kept_after_exit;
 
   // Each start is a new run: later keys are not typed before its window ends.
   void start() override {
@@ -102,6 +103,7 @@ class ScriptedPlatform : public console::Platform {
     start_up_over_ = false;
   }
   void restore() override { ++restores; }
+  void keep_after_exit(const std::string& gbk_text) override { kept_after_exit = gbk_text; }
   void enable_escape_sequences() override {}
   void untie_streams() override { start_up_over_ = true; }
 

@@ -124,12 +124,13 @@ TEST_F(PlatformInTerminal, RawKeysWhileRunningAndTheModesAsFoundAfterRestore) {
   EXPECT_NE(raw.c_lflag & ISIG, 0u);
   EXPECT_EQ(raw.c_iflag & ICRNL, 0u);
   EXPECT_NE(raw.c_oflag & OPOST, 0u);
-  EXPECT_NE(output().find("\x1b[22;0t"), std::string::npos);
+  // The title kept, the game on the alternate screen; then both given back.
+  EXPECT_NE(output().find("\x1b[22;0t\x1b[?1049h"), std::string::npos);
   type("q");
   EXPECT_EQ(finish(), 0);
   expect_modes_as_found();
   const std::size_t ready = output().find("READY");
-  EXPECT_NE(output().find("\x1b[0m\x1b[?25h\x1b[23;0t", ready), std::string::npos);
+  EXPECT_NE(output().find("\x1b[0m\x1b[?25h\x1b[?1049l\x1b[23;0t", ready), std::string::npos);
 }
 
 TEST_F(PlatformInTerminal, TerminationDuringAKeyWaitRestoresAndEndsByTheSignal) {
@@ -139,7 +140,7 @@ TEST_F(PlatformInTerminal, TerminationDuringAKeyWaitRestoresAndEndsByTheSignal) 
   ::kill(job_, SIGTERM);
   EXPECT_EQ(finish(), 128 + SIGTERM);
   expect_modes_as_found();
-  EXPECT_NE(output().find("\x1b[?25h", ready), std::string::npos);
+  EXPECT_NE(output().find("\x1b[?25h\x1b[?1049l", ready), std::string::npos);
 }
 
 TEST_F(PlatformInTerminal, TerminationEndsTheInputFirstSoTheGameCanWindDown) {
@@ -213,15 +214,16 @@ TEST_F(PlatformInTerminal, CtrlZGivesTheTerminalBackAndFgTakesItAgain) {
   const std::size_t ready = output().find("READY");
   type("\x1a");  // Ctrl+Z, through the terminal as a player would
   ASSERT_TRUE(wait_until_stopped());
-  ASSERT_TRUE(wait_for("\x1b[23;0t", ready));
+  ASSERT_TRUE(wait_for("\x1b[?1049l\x1b[23;0t", ready));
   expect_modes_as_found();
   EXPECT_NE(output().find("\x1b[?25h", ready), std::string::npos);
 
   const std::size_t stopped = output().size();
   ::kill(job_, SIGCONT);
-  // Raw again, the title stack pushed again and the cursor hidden again.
+  // Raw again, the title stack pushed again, the alternate screen again and
+  // the cursor hidden again.
   ASSERT_TRUE(wait_for("\x1b[?25l", stopped));
-  EXPECT_NE(output().find("\x1b[22;0t", stopped), std::string::npos);
+  EXPECT_NE(output().find("\x1b[22;0t\x1b[?1049h", stopped), std::string::npos);
   EXPECT_EQ(modes().c_lflag & (ICANON | ECHO), 0u);
   type("q");
   EXPECT_EQ(finish(), 0);
@@ -246,7 +248,7 @@ TEST_F(PlatformInTerminal, CrashRestoresTheTerminalBeforeTheProcessDies) {
   EXPECT_NE(code, 0);
   EXPECT_NE(code, -1);
   expect_modes_as_found();
-  EXPECT_NE(output().find("\x1b[?25h", ready), std::string::npos);
+  EXPECT_NE(output().find("\x1b[?25h\x1b[?1049l", ready), std::string::npos);
 }
 
 TEST_F(PlatformInTerminal, TypedLineIsEchoedEditedAndHeldAsGbk) {

@@ -90,7 +90,9 @@ bool looks_the_same(const Cell& a, const Cell& b) {
 }
 
 ScreenModel::ScreenModel(int rows, int columns, std::uint32_t beginning)
-    : rows_(std::max(rows, 1)), columns_(std::max(columns, 1)), cells_(index(rows_, 0)) {
+    : rows_(std::max(rows, 1)),
+      columns_(std::max(columns, 1)),
+      cells_(static_cast<std::size_t>(rows_) * static_cast<std::size_t>(columns_)) {
   attribute_.foreground.value = beginning;
   attribute_.background.value = beginning;
   attribute_.flags_unknown_since = beginning;
@@ -157,7 +159,9 @@ bool ScreenModel::read_control_sequence(std::string_view bytes, std::size_t& at)
     case kGraphicRenditionEnd:
       return apply_rendition(parameters);
     case kEraseInLineEnd:
-      return (parameters.empty() || parameters == "0") && cursor_known_ && !wrap_pending_ && erase(row_, column_);
+      if ((!parameters.empty() && parameters != "0") || !cursor_known_ || wrap_pending_) return false;
+      erase(row_, column_);
+      return true;
     case kEraseInScreenEnd:
       if (parameters != kWholeScreen) return false;
       for (int row = 0; row < rows_; ++row) erase(row, 0);
@@ -230,13 +234,12 @@ bool ScreenModel::new_line() {
 }
 
 // Erased cells are blank in the background colour in force.
-bool ScreenModel::erase(int row, int from_column) {
+void ScreenModel::erase(int row, int from_column) {
   if (cell(row, from_column).kind == Cell::Kind::kWideRight && from_column > 0) at(row, from_column - 1) = Cell{};
   Attribute erased = attribute_;
   erased.flags = 0;
   erased.flags_unknown_since = 0;
   for (int column = from_column; column < columns_; ++column) at(row, column) = Cell{Cell::Kind::kNarrow, {' ', ' '}, erased};
-  return true;
 }
 
 }  // namespace console

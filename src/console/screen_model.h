@@ -97,7 +97,7 @@ class ScreenModel {
   bool put(std::array<char, 2> glyph, int width);
   void break_wide_characters_under(int column, int width);
   bool new_line();
-  bool erase(int row, int from_column);
+  void erase(int row, int from_column);
 
   int rows_;
   int columns_;

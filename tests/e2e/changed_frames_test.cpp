@@ -24,7 +24,8 @@ namespace {
 
 constexpr console::WindowSize kWindow{30, 80};
 // Keys the game takes for nothing, which the platform answers by resizing the
-// window: still large enough, too small for the map, and back.
+// window: just large enough (the blank status lines fill its last column),
+// too small for the map, and back.
 constexpr int kNarrower = 'n';
 constexpr int kTooSmall = 's';
 constexpr int kAsFirst = 'g';
@@ -47,7 +48,7 @@ class WatchedPlatform : public test_support::ScriptedPlatform {
   int read_key() override {
     look();
     const int key = ScriptedPlatform::read_key();
-    if (key == kNarrower) resize({28, 60});
+    if (key == kNarrower) resize({28, 55});
     if (key == kTooSmall) resize({20, 50});
     if (key == kAsFirst) resize(kWindow);
     return key;

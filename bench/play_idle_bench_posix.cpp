@@ -43,10 +43,12 @@ class GameInTerminal {
   // the game's directory before it starts.
   explicit GameInTerminal(void (*prepare)(const std::string& directory) = nullptr) : terminal_(30, 80) {
     if (prepare != nullptr) prepare(directory_.path().string());
-    // 24-bit colour: the colour bytes every player's frame had before.
-    std::vector<std::string> environment = test_support::terminal_environment("C.UTF-8");
-    environment.push_back("COLORTERM=truecolor");
-    terminal_.start({LANTERNVALE_BINARY, environment, directory_.path().string()});
+    test_support::ProgramLaunch launch;
+    launch.program = LANTERNVALE_BINARY;
+    // In 24-bit colour, with the bytes every player's frame had before.
+    launch.environment = test_support::terminal_environment("C.UTF-8");
+    launch.working_directory = directory_.path().string();
+    terminal_.start(launch);
   }
 
   void send(std::string_view keys) { terminal_.send(keys); }

@@ -25,8 +25,6 @@ void clear_to_top_left() {
   console::gotoxy(0, 0);
 }
 
-// How often a screen waiting for a larger window looks at its size.
-constexpr int kWindowCheckMs = 200;
 // Below a box's last line: its bottom border, and the row its line feed
 // moves the cursor to.
 constexpr int kRowsBelowBox = 2;
@@ -93,7 +91,8 @@ bool draw_box(const texts::BoxLines& lines, Language language) {
 
 int read_key_drawing_box(const texts::BoxLines& lines, bool drawn, const std::function<void()>& after_drawing) {
   console::Platform& platform = console::platform();
-  while (!drawn && !platform.wait_for_key(kWindowCheckMs)) {
+  // A wait without time limit ends at a key or when the window changed.
+  while (!drawn && !platform.wait_for_key(console::kNoTimeLimit)) {
     if (too_small_for(lines)) continue;
     std::cout << console::kHideCursor;
     clear_to_top_left();

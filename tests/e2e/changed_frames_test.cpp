@@ -24,10 +24,12 @@ namespace {
 
 constexpr console::WindowSize kWindow{30, 80};
 // Keys the game takes for nothing, which the platform answers by resizing the
-// window: just large enough (the blank status lines fill its last column),
-// too small for the map, and back.
+// window: just large enough for the whole view (the blank status lines fill
+// its last column), large enough for a smaller view, too small for any, and
+// back.
 constexpr int kNarrower = 'n';
-constexpr int kTooSmall = 's';
+constexpr int kSmaller = 's';
+constexpr int kTooSmall = 't';
 constexpr int kAsFirst = 'g';
 
 struct Snapshot {
@@ -49,7 +51,8 @@ class WatchedPlatform : public test_support::ScriptedPlatform {
     look();
     const int key = ScriptedPlatform::read_key();
     if (key == kNarrower) resize({28, 55});
-    if (key == kTooSmall) resize({20, 50});
+    if (key == kSmaller) resize({20, 50});
+    if (key == kTooSmall) resize({8, 30});
     if (key == kAsFirst) resize(kWindow);
     return key;
   }
@@ -120,7 +123,7 @@ const std::vector<int> kKeys = {
     0,   61,                                       // F3: blank lines again
     224, 80, 224, 80,                              // down, down onto the stalemate
     224, 80, 224, 72,                              // away and back: fought again
-    kNarrower, 224, 75, kTooSmall, 224, 75, 0, 61, kAsFirst,  // windows resized, moves meanwhile
+    kNarrower, 224, 75, kSmaller, 224, 75, 0, 61, kTooSmall, 224, 77, kAsFirst,  // windows resized, moves meanwhile
     224, 72, base::kCtrlL, 224, 72, 'x',                        // Ctrl+L draws it all again
     27, 'k',                                                    // Escape, the save fails, a key
 };

@@ -42,6 +42,70 @@ inline constexpr int kPageDown = 81;
 inline constexpr int kInsert = 82;
 inline constexpr int kDelete = 83;
 
+// Second codes of the same keys held with Shift, Ctrl or Alt: the console
+// gives each its own code. Shift leaves the arrows and the editing keys as
+// they are (Shift+Up is 224 72, as the plain key), so only the function keys
+// have Shift codes. Alt takes lead kLeadZero, except with F11 and F12.
+inline constexpr int kShiftF1 = 84;  // to Shift+F10, 93
+inline constexpr int kCtrlF1 = 94;   // to Ctrl+F10, 103
+inline constexpr int kAltF1 = 104;   // to Alt+F10, 113
+inline constexpr int kShiftF11 = 135;
+inline constexpr int kShiftF12 = 136;
+inline constexpr int kCtrlF11 = 137;
+inline constexpr int kCtrlF12 = 138;
+inline constexpr int kAltF11 = 139;
+inline constexpr int kAltF12 = 140;
+
+inline constexpr int kCtrlLeftArrow = 115;
+inline constexpr int kCtrlRightArrow = 116;
+inline constexpr int kCtrlEnd = 117;
+inline constexpr int kCtrlPageDown = 118;
+inline constexpr int kCtrlHome = 119;
+inline constexpr int kCtrlPageUp = 132;
+inline constexpr int kCtrlUpArrow = 141;
+inline constexpr int kCtrlDownArrow = 145;
+inline constexpr int kCtrlInsert = 146;
+inline constexpr int kCtrlDelete = 147;
+
+inline constexpr int kAltHome = 151;
+inline constexpr int kAltUpArrow = 152;
+inline constexpr int kAltPageUp = 153;
+inline constexpr int kAltLeftArrow = 155;
+inline constexpr int kAltRightArrow = 157;
+inline constexpr int kAltEnd = 159;
+inline constexpr int kAltDownArrow = 160;
+inline constexpr int kAltPageDown = 161;
+inline constexpr int kAltInsert = 162;
+inline constexpr int kAltDelete = 163;
+
+// Alt with a typing key gives lead kLeadZero and the key's scan code: the
+// keyboard's rows from Q, from A and from the key left of Z count up from
+// these, and the digit row's Alt codes from kAltDigitRow (Alt+1 to Alt+=).
+inline constexpr int kAltQRow = 16;  // Q W E R T Y U I O P [ ]
+inline constexpr int kAltARow = 30;  // A S D F G H J K L ; ' `
+inline constexpr int kAltZRow = 43;  // \ Z X C V B N M , . /
+inline constexpr int kAltDigitRow = 120;  // 1 2 3 4 5 6 7 8 9 0 - =
+
+// The second code Alt gives with the key that types `character` (either
+// case, or the shifted sign of a US keyboard), or 0 when no key types it.
+constexpr int alt_second_code(char character) {
+  struct Row {
+    const char* plain;
+    const char* shifted;
+    int first_code;
+  };
+  constexpr Row kRows[] = {{"qwertyuiop[]", "QWERTYUIOP{}", kAltQRow},
+                           {"asdfghjkl;'`", "ASDFGHJKL:\"~", kAltARow},
+                           {"\\zxcvbnm,./", "|ZXCVBNM<>?", kAltZRow},
+                           {"1234567890-=", "!@#$%^&*()_+", kAltDigitRow}};
+  for (const Row& row : kRows) {
+    for (int at = 0; row.plain[at] != '\0'; ++at) {
+      if (character == row.plain[at] || character == row.shifted[at]) return row.first_code + at;
+    }
+  }
+  return 0;
+}
+
 // An unknown or cut-off escape sequence still counts as one key, so its bytes
 // never turn into stray characters. Its codes are those Ctrl+2 gives: no menu
 // key, no arrow or F3, and harmless when read on their own (3 is no lead code,

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 #include "base/key_codes.h"
 #include "base/text_encoding.h"
@@ -13,29 +14,98 @@ namespace {
 constexpr std::uint8_t kDeleteByte = 0x7f;
 
 KeyPress lead_zero(int second) { return KeyPress::extended(base::kLeadZero, second); }
-KeyPress lead_extended(int second) { return KeyPress::extended(base::kLeadExtended, second); }
 KeyPress unknown_key() { return KeyPress::extended(base::kUnknownKeyLead, base::kUnknownKeySecond); }
 
 bool in_range(std::uint8_t byte, std::uint8_t low, std::uint8_t high) { return byte >= low && byte <= high; }
 
-// The arrows, Home and End, which xterm-like terminals send after both ESC [
-// and ESC O, the lower-case letters being rxvt's modified arrows.
-bool cursor_key(std::uint8_t final_byte, KeyPress& key) {
+// The modifiers held with a key, weakest first: when several are held the
+// console gives the strongest one's code (Alt over Ctrl over Shift).
+enum class Modifier : std::uint8_t { kNone, kShift, kCtrl, kAlt };
+
+Modifier stronger(Modifier a, Modifier b) { return a > b ? a : b; }
+
+// xterm's modifier parameter: 1 plus a bit set of Shift (1), Alt (2), Ctrl (4)
+// and Meta (8, taken as Alt).
+Modifier modifier_of_parameter(int parameter) {
+  const int held = parameter - 1;
+  if (held <= 0) return Modifier::kNone;
+  if ((held & (2 | 8)) != 0) return Modifier::kAlt;
+  if ((held & 4) != 0) return Modifier::kCtrl;
+  return (held & 1) != 0 ? Modifier::kShift : Modifier::kNone;
+}
+
+// The codes the console gives for one key alone and with each modifier.
+struct KeyForms {
+  int lead;
+  int plain;
+  int shift;
+  int ctrl;
+  int alt_lead;
+  int alt;
+
+  KeyPress with(Modifier modifier) const {
+    switch (modifier) {
+      case Modifier::kNone: return KeyPress::extended(lead, plain);
+      case Modifier::kShift: return KeyPress::extended(lead, shift);
+      case Modifier::kCtrl: return KeyPress::extended(lead, ctrl);
+      case Modifier::kAlt: return KeyPress::extended(alt_lead, alt);
+    }
+    return KeyPress::extended(lead, plain);
+  }
+};
+
+// Arrows and editing keys: Shift changes nothing, Alt leads with 0.
+constexpr KeyForms editing_key(int plain, int ctrl, int alt) {
+  return {base::kLeadExtended, plain, plain, ctrl, base::kLeadZero, alt};
+}
+
+constexpr KeyForms kUpKey = editing_key(base::kUpArrow, base::kCtrlUpArrow, base::kAltUpArrow);
+constexpr KeyForms kDownKey = editing_key(base::kDownArrow, base::kCtrlDownArrow, base::kAltDownArrow);
+constexpr KeyForms kLeftKey = editing_key(base::kLeftArrow, base::kCtrlLeftArrow, base::kAltLeftArrow);
+constexpr KeyForms kRightKey = editing_key(base::kRightArrow, base::kCtrlRightArrow, base::kAltRightArrow);
+constexpr KeyForms kHomeKey = editing_key(base::kHome, base::kCtrlHome, base::kAltHome);
+constexpr KeyForms kEndKey = editing_key(base::kEnd, base::kCtrlEnd, base::kAltEnd);
+constexpr KeyForms kPageUpKey = editing_key(base::kPageUp, base::kCtrlPageUp, base::kAltPageUp);
+constexpr KeyForms kPageDownKey = editing_key(base::kPageDown, base::kCtrlPageDown, base::kAltPageDown);
+constexpr KeyForms kInsertKey = editing_key(base::kInsert, base::kCtrlInsert, base::kAltInsert);
+constexpr KeyForms kDeleteKey = editing_key(base::kDelete, base::kCtrlDelete, base::kAltDelete);
+constexpr KeyForms kF11Key = {base::kLeadExtended, base::kF11, base::kShiftF11, base::kCtrlF11, base::kLeadExtended,
+                              base::kAltF11};
+constexpr KeyForms kF12Key = {base::kLeadExtended, base::kF12, base::kShiftF12, base::kCtrlF12, base::kLeadExtended,
+                              base::kAltF12};
+
+// F1 (0) to F10 (9).
+constexpr KeyForms function_key(int index) {
+  return {base::kLeadZero, base::kF1 + index, base::kShiftF1 + index, base::kCtrlF1 + index, base::kLeadZero,
+          base::kAltF1 + index};
+}
+
+// The arrows, Home, End and F1 to F4, which xterm-like terminals send after
+// both ESC [ and ESC O, by their last letter. rxvt sends its modified arrows
+// in lower case.
+std::optional<KeyForms> lettered_key(std::uint8_t final_byte) {
   switch (final_byte) {
-    case 'A': case 'a': key = lead_extended(base::kUpArrow); return true;
-    case 'B': case 'b': key = lead_extended(base::kDownArrow); return true;
-    case 'C': case 'c': key = lead_extended(base::kRightArrow); return true;
-    case 'D': case 'd': key = lead_extended(base::kLeftArrow); return true;
-    case 'H': key = lead_extended(base::kHome); return true;
-    case 'F': key = lead_extended(base::kEnd); return true;
-    case 'P': case 'Q': case 'R': case 'S': key = lead_zero(base::kF1 + (final_byte - 'P')); return true;
-    default: return false;
+    case 'A': case 'a': return kUpKey;
+    case 'B': case 'b': return kDownKey;
+    case 'C': case 'c': return kRightKey;
+    case 'D': case 'd': return kLeftKey;
+    case 'H': return kHomeKey;
+    case 'F': return kEndKey;
+    case 'P': case 'Q': case 'R': case 'S': return function_key(final_byte - 'P');
+    default: return std::nullopt;
   }
 }
 
-// The first parameter of a sequence such as "13;2"; large values are capped,
-// as no key number comes near them.
-int first_parameter(std::string_view parameters) {
+bool lower_case(std::uint8_t byte) { return in_range(byte, 'a', 'z'); }
+
+// Parameter `index` of a sequence such as "13;2", 0 when it is missing; large
+// values are capped, as no key number comes near them.
+int parameter(std::string_view parameters, std::size_t index) {
+  for (; index > 0; --index) {
+    const std::size_t separator = parameters.find(';');
+    if (separator == std::string_view::npos) return 0;
+    parameters.remove_prefix(separator + 1);
+  }
   int value = 0;
   for (const char c : parameters) {
     if (c < '0' || c > '9') break;
@@ -44,39 +114,61 @@ int first_parameter(std::string_view parameters) {
   return value;
 }
 
+// The modifier of a sequence whose last parameter carries it ("1;5" or "5").
+int last_parameter(std::string_view parameters) {
+  const std::size_t separator = parameters.rfind(';');
+  return parameter(separator == std::string_view::npos ? parameters : parameters.substr(separator + 1), 0);
+}
+
 // ESC [ n ~ (and rxvt's ^ $ @ endings for Ctrl, Shift and both).
-KeyPress numbered_key(int number) {
+std::optional<KeyForms> numbered_key(int number) {
   switch (number) {
-    case 1: case 7: return lead_extended(base::kHome);
-    case 2: return lead_extended(base::kInsert);
-    case 3: return lead_extended(base::kDelete);
-    case 4: case 8: return lead_extended(base::kEnd);
-    case 5: return lead_extended(base::kPageUp);
-    case 6: return lead_extended(base::kPageDown);
-    case 23: return lead_extended(base::kF11);
-    case 24: return lead_extended(base::kF12);
+    case 1: case 7: return kHomeKey;
+    case 2: return kInsertKey;
+    case 3: return kDeleteKey;
+    case 4: case 8: return kEndKey;
+    case 5: return kPageUpKey;
+    case 6: return kPageDownKey;
+    case 23: return kF11Key;
+    case 24: return kF12Key;
     default: break;
   }
-  if (number >= 11 && number <= 15) return lead_zero(base::kF1 + number - 11);
-  if (number >= 17 && number <= 21) return lead_zero(base::kF6 + number - 17);
-  return unknown_key();
+  if (number >= 11 && number <= 15) return function_key(number - 11);
+  if (number >= 17 && number <= 21) return function_key(5 + number - 17);
+  return std::nullopt;
 }
 
-KeyPress csi_key(std::string_view parameters, std::uint8_t final_byte) {
-  // Private parameters (<, =, >, ?) start reports and mouse events, never keys.
-  if (!parameters.empty() && in_range(static_cast<std::uint8_t>(parameters.front()), '<', '?')) return unknown_key();
-  KeyPress key;
-  if (cursor_key(final_byte, key)) return key;
+// The modifier rxvt puts in the last byte of a numbered key.
+Modifier modifier_of_ending(std::uint8_t final_byte) {
   switch (final_byte) {
-    case 'Z': return lead_zero(base::kShiftTab);
-    case '~': case '^': case '$': case '@': return numbered_key(first_parameter(parameters));
-    default: return unknown_key();
+    case '$': return Modifier::kShift;
+    case '^': case '@': return Modifier::kCtrl;
+    default: return Modifier::kNone;
   }
 }
 
-KeyPress ss3_key(std::uint8_t final_byte) {
-  KeyPress key;
-  if (cursor_key(final_byte, key)) return key;
+// `alt`: an ESC came before the sequence, rxvt's Alt.
+KeyPress csi_key(std::string_view parameters, std::uint8_t final_byte, bool alt) {
+  // Private parameters (<, =, >, ?) start reports and mouse events, never keys.
+  if (!parameters.empty() && in_range(static_cast<std::uint8_t>(parameters.front()), '<', '?')) return unknown_key();
+  Modifier modifier = modifier_of_parameter(parameter(parameters, 1));
+  if (alt) modifier = Modifier::kAlt;
+  if (const std::optional<KeyForms> key = lettered_key(final_byte)) {
+    return key->with(lower_case(final_byte) ? stronger(modifier, Modifier::kShift) : modifier);
+  }
+  if (final_byte == 'Z') return lead_zero(base::kShiftTab);
+  if (final_byte != '~' && modifier_of_ending(final_byte) == Modifier::kNone) return unknown_key();
+  const std::optional<KeyForms> key = numbered_key(parameter(parameters, 0));
+  return key ? key->with(stronger(modifier, modifier_of_ending(final_byte))) : unknown_key();
+}
+
+KeyPress ss3_key(std::string_view parameters, std::uint8_t final_byte, bool alt) {
+  if (const std::optional<KeyForms> key = lettered_key(final_byte)) {
+    Modifier modifier = alt ? Modifier::kAlt : modifier_of_parameter(last_parameter(parameters));
+    // rxvt's lower-case arrows after ESC O are its Ctrl+arrows.
+    if (lower_case(final_byte)) modifier = stronger(modifier, Modifier::kCtrl);
+    return key->with(modifier);
+  }
   // The numeric keypad in application mode gives its own characters.
   if (final_byte == 'M') return KeyPress::character("\r");
   if (final_byte == 'X') return KeyPress::character("=");
@@ -168,10 +260,6 @@ void KeyDecoder::on_ground(std::uint8_t byte) {
     state_ = State::kEscape;
   } else if (byte == kDeleteByte || byte == base::kBackspace) {
     emit_code(base::kBackspace);
-  } else if (byte == 0) {
-    // Ctrl+2 (the terminal's NUL) is a two-code key: a lone 0 would swallow
-    // the next key as its second code.
-    emit(unknown_key());
   } else if (byte < 0x80) {
     emit_code(byte);
   } else if (encoding_ == TerminalEncoding::kGbk) {
@@ -196,9 +284,17 @@ void KeyDecoder::on_escape(std::uint8_t byte) {
   } else if (byte == 'O') {
     state_ = State::kSs3;
   } else if (byte == base::kEscape) {
-    // ESC ESC [ A is rxvt's Alt+Up: the key itself. A third ESC settles the first.
+    // ESC ESC [ A is rxvt's Alt+Up. A third ESC settles the first.
     if (meta_escape_) emit_code(base::kEscape);
     meta_escape_ = true;
+  } else if (const int alt = byte < 0x80 ? base::alt_second_code(static_cast<char>(byte)) : 0; alt != 0) {
+    // Alt+letter comes as ESC and the letter at once; an Escape typed
+    // before a letter comes on its own and has settled by the time the letter
+    // arrives.
+    const bool escape_before = meta_escape_;
+    reset();
+    if (escape_before) emit_code(base::kEscape);
+    emit(lead_zero(alt));
   } else {
     settle_held();
     consume(byte);
@@ -211,7 +307,7 @@ void KeyDecoder::on_csi(std::uint8_t byte) {
   } else if (csi_parameter(byte)) {
     hold(byte);
   } else if (csi_final(byte)) {
-    const KeyPress key = overflowed_ ? unknown_key() : csi_key(held_, byte);
+    const KeyPress key = overflowed_ ? unknown_key() : csi_key(held_, byte, meta_escape_);
     reset();
     emit(key);
   } else {
@@ -237,8 +333,9 @@ void KeyDecoder::on_ss3(std::uint8_t byte) {
   if (digit(byte) || byte == ';') {
     hold(byte);
   } else if (in_range(byte, 0x40, 0x7e)) {
+    const KeyPress key = overflowed_ ? unknown_key() : ss3_key(held_, byte, meta_escape_);
     reset();
-    emit(ss3_key(byte));
+    emit(key);
   } else {
     settle_held();
     consume(byte);
@@ -322,6 +419,13 @@ void KeyDecoder::settle_held() {
 }
 
 void KeyDecoder::emit_code(int code) {
+  // A lead code that came alone (Ctrl+2's NUL, a stray GBK lead byte 0xE0)
+  // would take the next key's first code as its second: it is a whole
+  // harmless key of its own.
+  if (code == base::kLeadZero || code == base::kLeadExtended) {
+    emit(unknown_key());
+    return;
+  }
   const char byte = static_cast<char>(code);
   emit(KeyPress::character(std::string_view(&byte, 1)));
 }

@@ -1,9 +1,11 @@
 #pragma once
 // Turns the bytes a terminal sends into the game's key codes (base/key_codes.h):
 // one code per ordinary key, a lead code (0 or 224) and a second code for the
-// arrows, function and editing keys. The decoder is fed bytes and the time they
-// came, and knows nothing of where they come from, so it is tested (and fuzzed)
-// with a clock driven by hand.
+// arrows, function and editing keys, alone or with Shift, Ctrl or Alt, and for
+// Alt with a typing key. The decoder is fed bytes and the time they came, and
+// knows nothing of where they come from, so it is tested (and fuzzed) with a
+// clock driven by hand. Times matter: an ESC is a key of its own unless what
+// follows it comes within kSequenceTimeoutMs, as the bytes of one key do.
 
 #include <array>
 #include <cstddef>

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -47,10 +48,9 @@ TEST(KeyDecoder, MapsWhatTerminalsSendToConsoleCodes) {
     std::vector<int> expected;
   };
   const std::vector<Case> cases = {
-      // Arrows in normal and application cursor mode, and rxvt's modified arrows.
+      // Arrows in normal and application cursor mode.
       {"\x1b[A", {224, 72}}, {"\x1b[B", {224, 80}}, {"\x1b[C", {224, 77}}, {"\x1b[D", {224, 75}},
       {"\x1bOA", {224, 72}}, {"\x1bOB", {224, 80}}, {"\x1bOC", {224, 77}}, {"\x1bOD", {224, 75}},
-      {"\x1b[a", {224, 72}}, {"\x1bOd", {224, 75}},
       // F3 in its xterm, VT220/rxvt and Linux console forms.
       {"\x1bOR", {0, 61}}, {"\x1b[13~", {0, 61}}, {"\x1b[[C", {0, 61}},
       {"\x1bOP", {0, 59}}, {"\x1bOQ", {0, 60}}, {"\x1bOS", {0, 62}},
@@ -63,11 +63,21 @@ TEST(KeyDecoder, MapsWhatTerminalsSendToConsoleCodes) {
       {"\x1b[4~", {224, 79}}, {"\x1b[8~", {224, 79}}, {"\x1b[F", {224, 79}}, {"\x1bOF", {224, 79}},
       {"\x1b[2~", {224, 82}}, {"\x1b[3~", {224, 83}}, {"\x1b[5~", {224, 73}}, {"\x1b[6~", {224, 81}},
       {"\x1b[Z", {0, 15}},
-      // Modifiers give the plain key.
-      {"\x1b[1;5A", {224, 72}}, {"\x1b[1;2B", {224, 80}}, {"\x1b[13;2~", {0, 61}}, {"\x1b[1;2R", {0, 61}},
-      {"\x1b[13^", {0, 61}}, {"\x1b[2$", {224, 82}}, {"\x1b[3@", {224, 83}}, {"\x1b[5;3~", {224, 73}},
-      // Alt as an ESC prefix (rxvt) is the key itself.
-      {"\x1b\x1b[A", {224, 72}},
+      // With Ctrl or Alt, the console's codes for those keys; Shift leaves the
+      // arrows and editing keys as they are. xterm's forms, rxvt's (Shift+Up,
+      // Ctrl+Left, Ctrl+F3, Shift+Insert, Ctrl+Shift+Delete, Alt as an ESC
+      // before the key) and an old xterm's modified F3.
+      {"\x1b[1;5A", {224, 141}}, {"\x1b[1;5B", {224, 145}}, {"\x1b[1;5D", {224, 115}}, {"\x1b[1;5C", {224, 116}},
+      {"\x1b[1;3A", {0, 152}}, {"\x1b[1;3B", {0, 160}}, {"\x1b[1;3D", {0, 155}}, {"\x1b[1;3C", {0, 157}},
+      {"\x1b[1;2B", {224, 80}}, {"\x1b[1;2R", {0, 86}}, {"\x1b[13;2~", {0, 86}}, {"\x1b[1;5P", {0, 94}},
+      {"\x1b[1;3S", {0, 107}}, {"\x1b[21;5~", {0, 103}}, {"\x1b[23;2~", {224, 135}}, {"\x1b[24;3~", {224, 140}},
+      {"\x1b[1;5H", {224, 119}}, {"\x1b[1;3F", {0, 159}}, {"\x1b[5;5~", {224, 132}}, {"\x1b[6;3~", {0, 161}},
+      {"\x1b[2;5~", {224, 146}}, {"\x1b[3;3~", {0, 163}}, {"\x1b[1;6A", {224, 141}}, {"\x1b[1;7A", {0, 152}},
+      {"\x1b[a", {224, 72}}, {"\x1bOd", {224, 115}}, {"\x1b[13^", {0, 96}}, {"\x1b[2$", {224, 82}},
+      {"\x1b[3@", {224, 147}}, {"\x1b\x1b[A", {0, 152}}, {"\x1b\x1b[5~", {0, 153}}, {"\x1bO2R", {0, 86}},
+      // Alt with a typing key, ESC and the key at once: its scan code.
+      {"\x1bx", {0, 45}}, {"\x1bX", {0, 45}}, {"\x1bq", {0, 16}}, {"\x1b" "1", {0, 120}}, {"\x1b!", {0, 120}},
+      {"\x1b=", {0, 131}}, {"\x1b/", {0, 53}}, {"\x1b\\", {0, 43}},
       // Keypad in application mode.
       {"\x1bOM", {13}}, {"\x1bOp", {'0'}}, {"\x1bOy", {'9'}}, {"\x1bOk", {'+'}},
       // Control keys: Enter, Backspace (both of its bytes), Tab, a pipe's line feed.
@@ -77,8 +87,36 @@ TEST(KeyDecoder, MapsWhatTerminalsSendToConsoleCodes) {
     SCOPED_TRACE(testing::PrintToString(std::string(c.bytes)));
     EXPECT_EQ(decode(c.bytes), c.expected);
   }
-  // Ctrl+2 gives the console's two codes, never a lone lead code.
-  EXPECT_EQ(decode(std::string("\0", 1)), kUnknown);
+}
+
+// No two keys share their codes once modified, and no modified key gives the
+// codes the map moves or toggles the status lines on.
+TEST(KeyDecoder, ModifiedKeysNeverShareCodesOrActAsTheMapsKeys) {
+  struct Key {
+    std::string number;  // the sequence is ESC [ number modifier last
+    char last;
+    bool shift_has_codes;  // false: Shift+key gives the plain key's codes
+  };
+  std::vector<Key> keys;
+  for (const char letter : std::string("ABCDHF")) keys.push_back({"1;", letter, false});
+  for (const char letter : std::string("PQRS")) keys.push_back({"1;", letter, true});
+  for (const char* number : {"2;", "3;", "5;", "6;"}) keys.push_back({number, '~', false});
+  for (const char* number : {"15;", "17;", "18;", "19;", "20;", "21;", "23;", "24;"}) keys.push_back({number, '~', true});
+  std::map<std::vector<int>, std::string> owner;
+  for (const Key& key : keys) {
+    for (const char modifier : {'1', '2', '5', '3'}) {  // none, Shift, Ctrl, Alt
+      const std::string sequence = "\x1b[" + key.number + modifier + key.last;
+      SCOPED_TRACE(testing::PrintToString(sequence));
+      const std::vector<int> got = decode(sequence);
+      ASSERT_EQ(got.size(), 2u);
+      const char form = modifier == '2' && !key.shift_has_codes ? '1' : modifier;
+      const auto [at, added] = owner.emplace(got, key.number + key.last + form);
+      EXPECT_TRUE(added || at->second == key.number + key.last + form) << "same codes as " << at->second;
+      if (modifier == '5' || modifier == '3') {
+        for (const int action : {72, 75, 77, 80, 61}) EXPECT_NE(got[1], action);
+      }
+    }
+  }
 }
 
 TEST(KeyDecoder, UnknownAndCutOffSequencesAreOneHarmlessKey) {
@@ -99,8 +137,8 @@ TEST(KeyDecoder, UnknownAndCutOffSequencesAreOneHarmlessKey) {
 TEST(KeyDecoder, ByteThatCannotContinueASequenceCutsItOffAndCountsOnItsOwn) {
   EXPECT_EQ(decode("\x1b[1\r"), (std::vector<int>{0, 3, 13}));
   EXPECT_EQ(decode("\x1bO\x1b[A"), (std::vector<int>{0, 3, 224, 72}));
-  // Escape then a byte that starts no sequence: both keys, in order.
-  EXPECT_EQ(decode("\x1bx"), (std::vector<int>{27, 'x'}));
+  // Escape then a byte that starts no sequence and has no Alt code: both keys.
+  EXPECT_EQ(decode("\x1b\t"), (std::vector<int>{27, 9}));
   EXPECT_EQ(decode("\x1b\r"), (std::vector<int>{27, 13}));
   EXPECT_EQ(decode("\x1b\x1b"), (std::vector<int>{27, 27}));
   EXPECT_EQ(decode("\x1b\x1b\x1b"), (std::vector<int>{27, 27, 27}));
@@ -130,6 +168,20 @@ TEST(KeyDecoder, SequenceSplitAcrossReadsWithinTheTimeoutIsOneKey) {
   EXPECT_EQ(codes(decoder), (std::vector<int>{0, 61}));
 }
 
+// A player's Escape then Down, 100 ms apart, are two keys; the same bytes in
+// one burst are what a terminal sends for Alt+Down. Escape then x is two keys;
+// ESC x at once is Alt+X, and never an Escape.
+TEST(KeyDecoder, EscapeTypedBeforeAKeyIsToldFromAltByTheBytesArrivalTimes) {
+  KeyDecoder decoder;
+  decoder.feed("\x1b", 1000);
+  decoder.feed("\x1b[B", 1100);
+  decoder.feed("\x1b", 2000);
+  decoder.feed("x", 2100);
+  decoder.feed("\x1b\x1b[B", 3000);
+  decoder.feed("\x1bx", 4000);
+  EXPECT_EQ(codes(decoder), (std::vector<int>{27, 224, 80, 27, 'x', 0, 160, 0, 45}));
+}
+
 TEST(KeyDecoder, ByteArrivingAfterTheTimeoutStartsAfresh) {
   KeyDecoder decoder;
   decoder.feed("\x1b", 0);
@@ -154,6 +206,10 @@ TEST(KeyDecoder, GbkCharactersPassAsTheirBytesInOneKey) {
 
 TEST(KeyDecoder, GbkLeadByteWithoutItsTrailPassesAlone) {
   EXPECT_EQ(decode("\xc7\r"), (std::vector<int>{0xc7, 13}));
+  // A lone byte that is a lead code (0xE0 is 224, and Ctrl+2's NUL) is a whole
+  // harmless key: the arrow after it keeps both its codes.
+  EXPECT_EQ(decode("\xe0\x1b[A"), (std::vector<int>{0, 3, 224, 72}));
+  EXPECT_EQ(decode(std::string("\0\x1b[A", 4)), (std::vector<int>{0, 3, 224, 72}));
   EXPECT_EQ(decode("\x81\x30\x41"), (std::vector<int>{0x81, '0', 'A'}));
   KeyDecoder decoder;
   decoder.feed("\xc7", 0);

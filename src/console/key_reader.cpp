@@ -37,6 +37,14 @@ bool KeyReader::wait_for_key(int timeout_ms) {
   }
 }
 
+void KeyReader::read_ahead_until(std::int64_t deadline_ms) {
+  pull_until(deadline_ms, [this] { return ended_ || decoder_.keys_ready() >= kMostKeysAhead; });
+}
+
+void KeyReader::settle(int longest_ms) {
+  pull_until(source_.now_ms() + std::max(longest_ms, 0), [this] { return ended_ || !decoder_.waiting_for_more(); });
+}
+
 int KeyReader::read_key() {
   for (;;) {
     if (next_code_ != 0) {
@@ -77,6 +85,18 @@ void KeyReader::end_input() {
 }
 
 bool KeyReader::key_ready() const { return next_code_ != 0 || decoder_.has_key(); }
+
+bool KeyReader::pull_until(std::int64_t deadline_ms, const std::function<bool()>& done) {
+  for (;;) {
+    if (done()) return true;
+    const std::int64_t left = deadline_ms - source_.now_ms();
+    if (left <= 0) return false;
+    // A held escape sequence may settle into a key before the time is up.
+    int limit = static_cast<int>(std::min<std::int64_t>(left, std::numeric_limits<int>::max()));
+    if (decoder_.waiting_for_more()) limit = std::min(limit, wait_limit_ms());
+    pull(limit);
+  }
+}
 
 InputSource::Status KeyReader::pull(int timeout_ms) {
   bytes_.clear();

@@ -4,6 +4,7 @@
 // a pipe, are consumed in order and never lost.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -36,6 +37,14 @@ class KeyReader {
   // negative time is no limit: then a read that a signal cut short ends the
   // wait too, false.
   bool wait_for_key(int timeout_ms);
+  // Reads the input as it arrives until `deadline_ms` on the source's clock,
+  // taking no key: what is typed during a pause keeps its arrival times, so
+  // an Escape typed before an arrow stays an Escape, and keys wait in order.
+  // Returns earlier once input has ended or kMostKeysAhead keys wait.
+  void read_ahead_until(std::int64_t deadline_ms);
+  // Waits, at most `longest_ms`, until no key is half received: bytes that
+  // may still start a longer key (a lone Escape) are decided.
+  void settle(int longest_ms);
   // One key code, 0..255: the lead code of a two-code key now, its second code
   // at the next call. kEndOfInput once input has ended, every time.
   int read_key();
@@ -51,7 +60,14 @@ class KeyReader {
   bool input_ended() const { return ended_; }
 
  private:
+  // As many keys as the console's input buffer holds; a pipe's bytes beyond
+  // them wait in the pipe instead of memory.
+  static constexpr std::size_t kMostKeysAhead = 1024;
+
   bool key_ready() const;
+  // Reads input as it arrives until `done` holds (true) or `deadline_ms`
+  // has come (false).
+  bool pull_until(std::int64_t deadline_ms, const std::function<bool()>& done);
   // Waits at most `timeout_ms` for input and hands it to the decoder.
   InputSource::Status pull(int timeout_ms);
   int wait_limit_ms();

@@ -53,6 +53,11 @@ class Platform {
   // when the screen changed under the program (a window resized, the program
   // continued after a stop), so that the frame loop can draw it again.
   virtual bool wait_for_key(int timeout_ms) = 0;
+  // Waits until the keys typed so far have arrived whole: a lone Escape is
+  // told from the start of a longer key only after a short pause. The
+  // start-up window ends with it, so what was typed in the window is
+  // swallowed whole.
+  virtual void settle_typed_keys() = 0;
   // True once input has ended for good (a read met the end of a pipe, the
   // terminal hung up, a termination request came): nobody is watching, so
   // waits meant for the player's eyes can be skipped.
@@ -61,6 +66,7 @@ class Platform {
   // is unknown.
   virtual std::optional<WindowSize> window_size() = 0;
 
+  // A pause. Keys typed meanwhile are kept, in order, for the reads after it.
   virtual void sleep_ms(int milliseconds) = 0;
   // Wall-clock milliseconds since start().
   virtual std::int32_t clock_ms() = 0;

@@ -12,6 +12,7 @@
 #include <mach-o/dyld.h>
 #endif
 
+#include <algorithm>
 #include <chrono>
 #include <clocale>
 #include <cstdlib>
@@ -37,6 +38,9 @@ namespace {
 constexpr int kInputFd = STDIN_FILENO;
 constexpr int kOutputFd = STDOUT_FILENO;
 constexpr int kErrorFd = STDERR_FILENO;
+// Long enough for any key still arriving to settle, short enough that a
+// stream of bytes can't hold up the start.
+constexpr int kSettleLimitMs = 4 * KeyDecoder::kSequenceTimeoutMs;
 
 void check_signals();
 
@@ -96,6 +100,7 @@ class PosixPlatform final : public Platform {
   bool key_waiting() override;
   int read_key() override;
   bool wait_for_key(int timeout_ms) override;
+  void settle_typed_keys() override;
   bool input_ended() override;
   std::optional<WindowSize> window_size() override;
   void sleep_ms(int milliseconds) override;
@@ -213,6 +218,11 @@ bool PosixPlatform::wait_for_key(int timeout_ms) {
   return keys().wait_for_key(timeout_ms);
 }
 
+void PosixPlatform::settle_typed_keys() {
+  handle_signals();
+  keys().settle(kSettleLimitMs);
+}
+
 bool PosixPlatform::input_ended() {
   handle_signals();
   return keys().input_ended();
@@ -230,7 +240,13 @@ std::optional<WindowSize> PosixPlatform::window_size() {
 
 void PosixPlatform::sleep_ms(int milliseconds) {
   handle_signals();
-  pause_for(milliseconds, terminal_signals::wake_fd(), check_signals);
+  // The input is read as it arrives, so each key keeps the time it was typed:
+  // read after the pause, an Escape and an arrow typed 100 ms apart would
+  // look like one key sent at once.
+  const std::int64_t deadline = monotonic_ms() + std::max(milliseconds, 0);
+  keys().read_ahead_until(deadline);
+  pause_for(static_cast<int>(std::max<std::int64_t>(deadline - monotonic_ms(), 0)), terminal_signals::wake_fd(),
+            check_signals);
 }
 
 std::int32_t PosixPlatform::clock_ms() {

@@ -188,6 +188,9 @@ class WindowsPlatform final : public Platform {
     }
   }
 
+  // The console hands whole keys: nothing is ever half received.
+  void settle_typed_keys() override {}
+
   // Closing the console window ends the process through the control
   // handler; the console's input itself never ends.
   bool input_ended() override { return false; }

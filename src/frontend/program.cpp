@@ -46,12 +46,22 @@ int show_developer_prompt_and_screen() {
 
 void watch_for_developer_key() {
   console::Platform& platform = console::platform();
-  for (std::int64_t check = 0; check < kDeveloperKeyChecks; ++check) {
-    if (!platform.key_waiting()) continue;
+  const auto swallow_key = [&platform] {
     const int key = platform.read_key();
-    // Nothing more will come; the first menu sees the end of input too.
-    if (key == base::kEndOfInput) return;
     if (key == base::kTab) devloper_mode = true;
+    // Nothing more will come; the first menu sees the end of input too.
+    return key != base::kEndOfInput;
+  };
+  for (std::int64_t check = 0; check < kDeveloperKeyChecks; ++check) {
+    if (platform.key_waiting() && !swallow_key()) return;
+  }
+  // An Escape typed in the window is told from the start of an arrow only
+  // after a short pause, and the second code of a two-code key comes one
+  // read later: both are swallowed with the rest, so neither quits the
+  // first menu.
+  platform.settle_typed_keys();
+  while (platform.key_waiting()) {
+    if (!swallow_key()) return;
   }
 }
 

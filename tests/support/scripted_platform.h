@@ -133,6 +133,7 @@ class ScriptedPlatform : public console::Platform {
     idle(timeout_ms);
     return false;
   }
+  void settle_typed_keys() override {}
   bool input_ended() override { return reads_after_end > 0 || ended; }
   std::optional<console::WindowSize> window_size() override { return window; }
 

@@ -107,4 +107,33 @@ TEST(KeyReaderWait, RestsUntilAKeyComesOrTheTimeIsUp) {
   EXPECT_EQ(keys.read_key(), base::kEndOfInput);
 }
 
+std::vector<int> all_codes(KeyReader& keys) {
+  std::vector<int> codes;
+  while (keys.key_waiting()) codes.push_back(keys.read_key());
+  return codes;
+}
+
+// Escape, Down 100 ms later, then Escape and x: read during a pause, each
+// byte keeps its time and the keys their order (read only after it, the
+// bytes would come at once and make Alt+Down and Alt+X of them).
+TEST(KeyReaderWait, KeysTypedDuringAPauseKeepTheirTimesAndTheirOrder) {
+  ScriptedInputSource input;
+  input.arrive(100, "\x1b").arrive(200, "\x1b[B").arrive(300, "\x1b").arrive(400, "x");
+  KeyReader keys(input, InputEncoding::kGbk);
+  keys.read_ahead_until(1000);
+  EXPECT_EQ(input.now_ms(), 1000);
+  EXPECT_EQ(all_codes(keys), (std::vector<int>{27, 224, 80, 27, 'x'}));
+}
+
+TEST(KeyReaderWait, SettlingDecidesALoneEscapeWithoutTakingIt) {
+  ScriptedInputSource input;
+  input.arrive(0, "\x1b");
+  KeyReader keys(input, InputEncoding::kGbk);
+  EXPECT_FALSE(keys.key_waiting());
+  keys.settle(4 * kTimeout);
+  EXPECT_EQ(input.now_ms(), kTimeout);
+  EXPECT_TRUE(keys.key_waiting());
+  EXPECT_EQ(keys.read_key(), 27);
+}
+
 }  // namespace

@@ -4,9 +4,14 @@
 
 #include "base/key_codes.h"
 #include "console/terminal_encoding.h"
+#include "console/terminal_output.h"
 
 namespace console {
 namespace {
+
+// A control character shows as ^ and the character 64 places on: ^A for 1.
+constexpr char kControlShownAs = '^';
+constexpr int kControlToLetter = 64;
 
 bool ends_line(const KeyPress& key) { return key.is(base::kEnter) || key.is(base::kLineFeed); }
 
@@ -14,20 +19,22 @@ int gbk_terminal_columns(std::string_view gbk_character) {
   return character_columns(gbk_character, TerminalEncoding::kGbk);
 }
 
-bool printable(const KeyPress& key) {
-  return key.kind == KeyPress::Kind::kCharacter && key.size > 0 && key.codes[0] >= 0x20 && key.codes[0] != 0x7f;
-}
+bool control_character(const KeyPress& key) { return key.size == 1 && key.codes[0] < 0x20; }
 
 }  // namespace
 
 LineEditor::LineEditor(KeyReader& keys) : keys_(keys) {}
 
-LineEditor::LineEditor(KeyReader& keys, Echo echo, Width width)
-    : keys_(keys), echo_(std::move(echo)), width_(width ? std::move(width) : Width(gbk_terminal_columns)) {}
+LineEditor::LineEditor(KeyReader& keys, Echo echo, Width width, Column start_column)
+    : keys_(keys),
+      echo_(std::move(echo)),
+      width_(width ? std::move(width) : Width(gbk_terminal_columns)),
+      start_column_(std::move(start_column)) {}
 
 std::optional<LineEditor::Line> LineEditor::read_line() {
   std::string text;
-  character_sizes_.clear();
+  typed_.clear();
+  column_ = start_column_ ? start_column_() : 0;
   for (bool first = true;; first = false) {
     const std::optional<KeyPress> key = keys_.read_keypress();
     if (!key) {
@@ -53,11 +60,10 @@ void LineEditor::edit(std::string& text, const KeyPress& key) {
     erase_last_character(text);
   } else if (key.is(base::kCtrlU) || key.is(base::kEscape)) {
     erase_all(text);
-  } else if (printable(key)) {
+  } else if (key.kind == KeyPress::Kind::kCharacter && key.size > 0) {
     add_character(text, key);
-    echo_(key.text());
   }
-  // Arrows, function keys and other control codes edit nothing.
+  // Arrows, function keys and the other two-code keys edit nothing.
 }
 
 void LineEditor::end_line_after(const KeyPress& key) {
@@ -66,8 +72,20 @@ void LineEditor::end_line_after(const KeyPress& key) {
 }
 
 void LineEditor::add_character(std::string& text, const KeyPress& key) {
+  const std::string echo = shown(key);
+  // A Tab's blanks and a control character's ^ and letter take a column
+  // each, and are erased as one, like the columns of a Chinese character.
+  const int columns = control_character(key) ? static_cast<int>(echo.size()) : width_(echo);
   text += key.text();
-  character_sizes_.push_back(key.size);
+  typed_.push_back(Typed{key.size, static_cast<std::uint8_t>(columns)});
+  column_ += columns;
+  echo_(echo);
+}
+
+std::string LineEditor::shown(const KeyPress& key) const {
+  if (key.is(base::kTab)) return std::string(static_cast<std::size_t>(kTabStopEvery - column_ % kTabStopEvery), ' ');
+  if (control_character(key)) return {kControlShownAs, static_cast<char>(key.codes[0] + kControlToLetter)};
+  return key.text();
 }
 
 void LineEditor::erase_last_character(std::string& text) {
@@ -78,16 +96,17 @@ void LineEditor::erase_last_character(std::string& text) {
 void LineEditor::erase_all(std::string& text) {
   // One echo for the whole line, so the terminal never shows it half erased.
   std::string erasure;
-  while (!character_sizes_.empty()) erasure += remove_last_character(text);
+  while (!typed_.empty()) erasure += remove_last_character(text);
   if (!erasure.empty()) echo_(erasure);
 }
 
 std::string LineEditor::remove_last_character(std::string& text) {
-  if (character_sizes_.empty()) return {};
-  const std::size_t size = character_sizes_.back();
-  character_sizes_.pop_back();
-  const auto columns = static_cast<std::size_t>(width_(std::string_view(text).substr(text.size() - size)));
-  text.resize(text.size() - size);
+  if (typed_.empty()) return {};
+  const Typed last = typed_.back();
+  typed_.pop_back();
+  text.resize(text.size() - last.size);
+  column_ -= last.columns;
+  const std::size_t columns = last.columns;
   const std::string back(columns, '\b');
   return back + std::string(columns, ' ') + back;
 }

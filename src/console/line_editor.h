@@ -22,6 +22,8 @@ class LineEditor {
   using Echo = std::function<void(std::string_view gbk)>;
   // The columns one character (its GBK bytes) takes on the screen.
   using Width = std::function<int(std::string_view gbk_character)>;
+  // The screen column the cursor is in, counted from 0 at the left edge.
+  using Column = std::function<int()>;
 
   struct Line {
     std::string text;          // GBK bytes, without the line's end
@@ -32,8 +34,12 @@ class LineEditor {
   explicit LineEditor(KeyReader& keys);
   // Interactive: typed keys are echoed through `echo`; Backspace removes the
   // last character, Ctrl+U and Escape the whole line, as in the console. An
-  // empty `width` counts as a GBK terminal does.
-  LineEditor(KeyReader& keys, Echo echo, Width width);
+  // empty `width` counts as a GBK terminal does. Tab and the other control
+  // characters are kept in the line, as the console keeps them: a Tab is
+  // shown as the blanks up to the next tab stop, counted from `start_column`
+  // (where the cursor is when a line begins; the left edge if empty), another
+  // control character as ^ and its letter.
+  LineEditor(KeyReader& keys, Echo echo, Width width, Column start_column = {});
 
   // The next line; nothing when input had already ended.
   std::optional<Line> read_line();
@@ -43,15 +49,26 @@ class LineEditor {
   void edit(std::string& text, const KeyPress& key);
   void end_line_after(const KeyPress& key);
   void add_character(std::string& text, const KeyPress& key);
+  // What the screen shows for a typed character at the cursor.
+  std::string shown(const KeyPress& key) const;
   void erase_last_character(std::string& text);
   void erase_all(std::string& text);
   // Removes the last character and gives the echo that erases it on screen.
   std::string remove_last_character(std::string& text);
 
+  // One character of the line being typed: its bytes and the columns its
+  // echo took.
+  struct Typed {
+    std::uint8_t size = 0;
+    std::uint8_t columns = 0;
+  };
+
   KeyReader& keys_;
   Echo echo_;
   Width width_;
-  std::vector<std::uint8_t> character_sizes_;  // of the line being typed
+  Column start_column_;
+  std::vector<Typed> typed_;
+  int column_ = 0;  // of the cursor, behind the line's echo
 };
 
 // std::cin's buffer: one line at a time from the editor, so `cin >> word`

@@ -120,6 +120,8 @@ class PosixPlatform final : public Platform {
   void suspend();
   void arm_emergency_restore();
   void write_now(int fd, std::string_view gbk);
+  // The cursor's column on the screen, after everything written so far.
+  int cursor_column();
   KeyReader& keys();
 
   std::chrono::steady_clock::time_point begin_ = std::chrono::steady_clock::now();
@@ -314,14 +316,20 @@ void PosixPlatform::connect_streams() {
 
   KeyReader& reader = keys();
   if (input_is_terminal_) {
-    // The echo goes to the terminal the keys come from.
+    // The echo goes to the terminal the keys come from. On the game's own
+    // terminal it moves the cursor as the game's output does; elsewhere the
+    // typed line starts where the shell left the cursor, at the left edge.
     const int echo_fd = output_is_terminal_ ? kOutputFd : kInputFd;
+    CursorTracker* cursor = output_is_terminal_ ? &cursor_ : nullptr;
     const TerminalEncoding encoding = encoding_;
-    auto echo = [echo_fd, encoder = std::make_shared<OutputEncoder>(encoding)](std::string_view gbk) {
+    auto echo = [echo_fd, cursor, encoder = std::make_shared<OutputEncoder>(encoding)](std::string_view gbk) {
+      if (cursor != nullptr) cursor->observe(gbk);
       write_all(echo_fd, encoder->encode(gbk), check_signals);
     };
     auto width = [encoding](std::string_view gbk_character) { return character_columns(gbk_character, encoding); };
-    line_editor_ = new LineEditor(reader, echo, width);
+    LineEditor::Column start_column;
+    if (cursor != nullptr) start_column = [this] { return cursor_column(); };
+    line_editor_ = new LineEditor(reader, echo, width, start_column);
   } else {
     line_editor_ = new LineEditor(reader);
   }
@@ -335,6 +343,12 @@ KeyReader& PosixPlatform::keys() {
     keys_ = new KeyReader(*input_, encoding_);
   }
   return *keys_;
+}
+
+int PosixPlatform::cursor_column() {
+  // Text longer than the window goes on at the next line's start.
+  const std::optional<WindowSize> size = window_size();
+  return size ? cursor_.column() % size->columns : cursor_.column();
 }
 
 void PosixPlatform::enter_raw_mode() {

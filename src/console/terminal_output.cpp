@@ -1,13 +1,18 @@
 #include "console/terminal_output.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
+#include "base/key_codes.h"
 #include "base/text_encoding.h"
 #include "console/escape_sequences.h"
 
 namespace console {
 namespace {
+
+// No sequence the game writes has longer parameters.
+constexpr std::size_t kLongestParameters = 16;
 
 bool ascii(std::uint8_t byte) { return byte < 0x80; }
 
@@ -57,18 +62,90 @@ std::string_view OutputEncoder::convert(std::string_view gbk) {
 }
 
 void CursorTracker::observe(std::string_view bytes) {
-  constexpr std::string_view kPrefix = kCursorVisibilityPrefix;
   for (const char c : bytes) {
-    if (matched_ == kPrefix.size()) {
-      if (c == kHideCursor.back()) hidden_ = true;
-      if (c == kShowCursor.back()) hidden_ = false;
-      matched_ = 0;
-    }
-    if (c == kPrefix[matched_]) {
-      ++matched_;
-    } else {
-      matched_ = c == kPrefix[0] ? 1 : 0;
-    }
+    follow_visibility(c);
+    follow_column(c);
+  }
+}
+
+void CursorTracker::follow_visibility(char c) {
+  constexpr std::string_view kPrefix = kCursorVisibilityPrefix;
+  if (matched_ == kPrefix.size()) {
+    if (c == kHideCursor.back()) hidden_ = true;
+    if (c == kShowCursor.back()) hidden_ = false;
+    matched_ = 0;
+  }
+  if (c == kPrefix[matched_]) {
+    ++matched_;
+  } else {
+    matched_ = c == kPrefix[0] ? 1 : 0;
+  }
+}
+
+void CursorTracker::follow_column(char c) {
+  const auto byte = static_cast<std::uint8_t>(c);
+  switch (sequence_) {
+    case Sequence::kNone:
+      if (byte == base::kEscape) {
+        sequence_ = Sequence::kEscape;
+      } else if (c == '\r' || c == '\n') {
+        column_ = 0;  // output processing turns "\n" into "\r\n"
+      } else if (c == '\b') {
+        column_ = std::max(column_ - 1, 0);
+      } else if (c == '\t') {
+        column_ += kTabStopEvery - column_ % kTabStopEvery;
+      } else if (byte >= 0x20 && byte != 0x7f) {
+        ++column_;  // a GBK character's two bytes take two columns
+      }
+      return;
+    case Sequence::kEscape:
+      // ESC [ starts a control sequence, ESC ] a title; bytes 0x20 to 0x2f
+      // go on the sequence, any other ends it.
+      if (c == '[') {
+        sequence_ = Sequence::kControl;
+        parameters_.clear();
+      } else if (c == ']') {
+        sequence_ = Sequence::kString;
+      } else if (byte < 0x20 || byte > 0x2f) {
+        sequence_ = Sequence::kNone;
+      }
+      return;
+    case Sequence::kControl:
+      if (byte >= 0x40 && byte <= 0x7e) {
+        end_control_sequence(c);
+      } else if (parameters_.size() < kLongestParameters) {
+        parameters_ += c;
+      }
+      return;
+    case Sequence::kString:
+      if (c == '\a') sequence_ = Sequence::kNone;
+      if (byte == base::kEscape) sequence_ = Sequence::kEscape;  // ESC \ ends it too
+      return;
+  }
+}
+
+void CursorTracker::end_control_sequence(char final_byte) {
+  sequence_ = Sequence::kNone;
+  // "row;column" for a position, one count for the others.
+  const std::size_t separator = parameters_.find(';');
+  const int first = std::atoi(parameters_.c_str());
+  const int count = first > 0 ? first : 1;
+  switch (final_byte) {
+    case 'H':
+    case 'f':
+      column_ = separator == std::string::npos ? 0 : std::max(std::atoi(parameters_.c_str() + separator + 1) - 1, 0);
+      break;
+    case 'G':
+      column_ = count - 1;
+      break;
+    case 'C':
+      column_ += count;
+      break;
+    case 'D':
+      column_ = std::max(column_ - count, 0);
+      break;
+    default:
+      break;  // colours, erasures, modes: the cursor stays
   }
 }
 

@@ -4,6 +4,7 @@
 // frame reaches the screen whole.
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <streambuf>
 #include <string>
@@ -13,6 +14,9 @@
 #include "console/terminal_encoding.h"
 
 namespace console {
+
+// Where the terminal puts its tab stops: every eighth column.
+inline constexpr int kTabStopEvery = 8;
 
 // GBK text to the terminal's bytes: UTF-8 on a UTF-8 terminal, unchanged on a
 // GBK one. A character cut between two flushes is kept until its last byte comes.
@@ -35,16 +39,30 @@ class OutputEncoder {
   std::string out_;
 };
 
-// Follows the cursor's visibility in what the game writes (kHideCursor and
-// kShowCursor), so it can be hidden again after Ctrl+Z and fg.
+// Follows the cursor in what the game writes: its visibility (kHideCursor and
+// kShowCursor), so it can be hidden again after Ctrl+Z and fg, and its
+// column, where the line typed after a prompt starts.
 class CursorTracker {
  public:
+  // `bytes` are GBK text, as the game writes it.
   void observe(std::string_view bytes);
   bool hidden() const { return hidden_; }
+  // Counted from 0, a Chinese character taking two; not wrapped at the
+  // window's edge.
+  int column() const { return column_; }
 
  private:
+  enum class Sequence : std::uint8_t { kNone, kEscape, kControl, kString };
+
+  void follow_visibility(char c);
+  void follow_column(char c);
+  void end_control_sequence(char final_byte);
+
   std::size_t matched_ = 0;  // bytes of kCursorVisibilityPrefix matched so far
   bool hidden_ = false;
+  int column_ = 0;
+  Sequence sequence_ = Sequence::kNone;
+  std::string parameters_;  // of the control sequence being written
 };
 
 class TerminalOutputBuffer : public std::streambuf {

@@ -119,7 +119,7 @@ std::vector<int> all_codes(KeyReader& keys) {
 TEST(KeyReaderWait, KeysTypedDuringAPauseKeepTheirTimesAndTheirOrder) {
   ScriptedInputSource input;
   input.arrive(100, "\x1b").arrive(200, "\x1b[B").arrive(300, "\x1b").arrive(400, "x");
-  KeyReader keys(input, InputEncoding::kGbk);
+  KeyReader keys(input, TerminalEncoding::kGbk);
   keys.read_ahead_until(1000);
   EXPECT_EQ(input.now_ms(), 1000);
   EXPECT_EQ(all_codes(keys), (std::vector<int>{27, 224, 80, 27, 'x'}));
@@ -128,7 +128,7 @@ TEST(KeyReaderWait, KeysTypedDuringAPauseKeepTheirTimesAndTheirOrder) {
 TEST(KeyReaderWait, SettlingDecidesALoneEscapeWithoutTakingIt) {
   ScriptedInputSource input;
   input.arrive(0, "\x1b");
-  KeyReader keys(input, InputEncoding::kGbk);
+  KeyReader keys(input, TerminalEncoding::kGbk);
   EXPECT_FALSE(keys.key_waiting());
   keys.settle(4 * kTimeout);
   EXPECT_EQ(input.now_ms(), kTimeout);

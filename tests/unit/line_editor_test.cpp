@@ -151,4 +151,20 @@ TEST(LineEditor, WidthDecidesHowFarBackspaceErases) {
   EXPECT_EQ(echo, "\xa8\xa6\b \b\n");
 }
 
+// A Tab and other control characters stay in the line, as a pipe's line keeps
+// them. The Tab shows as blanks up to the next tab stop, counted from the
+// column the line starts in (behind a prompt "> "), and Backspace takes them
+// back as one; a control character shows as ^ and its letter.
+TEST(LineEditor, TabAndControlCharactersAreKeptAndShownAsTheTerminalWould) {
+  ScriptedInputSource input;
+  input.arrive(0, "a\tb\x13\t\x7f" "c\r").then_end();
+  KeyReader keys(input, TerminalEncoding::kGbk);
+  std::string echo;
+  LineEditor editor(keys, [&](std::string_view text) { echo += text; }, {}, [] { return 2; });
+  const auto line = editor.read_line();
+  ASSERT_TRUE(line.has_value());
+  EXPECT_EQ(line->text, "a\tb\x13" "c");
+  EXPECT_EQ(echo, "a     b^S     \b\b\b\b\b     \b\b\b\b\b" "c\n");
+}
+
 }  // namespace

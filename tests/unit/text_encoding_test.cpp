@@ -150,6 +150,26 @@ TEST(CursorTracker, FollowsHideAndShowEvenWhenCutBetweenWrites) {
   EXPECT_TRUE(cursor.hidden());
 }
 
+// Where the game's prompts leave the cursor: after a clear and a position,
+// colours, a title and the cursor's own sequences, Chinese text, a line end.
+TEST(CursorTracker, FollowsTheColumnThroughTextAndSequences) {
+  CursorTracker cursor;
+  cursor.observe("\x1b[H\x1b[2J\x1b[3J\x1b]0;title\a\x1b[?25h> ");
+  EXPECT_EQ(cursor.column(), 2);
+  cursor.observe("\x1b[38;2;192;192;192m" + kLanternGbk + ":");
+  EXPECT_EQ(cursor.column(), 7);
+  cursor.observe("\x1b[10;8H");
+  EXPECT_EQ(cursor.column(), 7);
+  cursor.observe("\ta\b\b\x1b[3C");
+  EXPECT_EQ(cursor.column(), 10);
+  cursor.observe("\x1b[");
+  cursor.observe("1;1");  // a position cut between two writes
+  cursor.observe("H\x1b[K");
+  EXPECT_EQ(cursor.column(), 0);
+  cursor.observe("line\n");
+  EXPECT_EQ(cursor.column(), 0);
+}
+
 TEST(TerminalOutputBuffer, EachFlushIsOneConvertedWrite) {
   std::vector<std::string> writes;
   CursorTracker cursor;

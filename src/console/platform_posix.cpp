@@ -278,16 +278,19 @@ void PosixPlatform::handle_signals() {
   if (handling_signals_ || !terminal_signals::pending()) return;
   handling_signals_ = true;
   const terminal_signals::Noted noted = terminal_signals::take();
-  if (noted.terminate == SIGHUP || noted.terminate == SIGTERM) {
+  if (const int signal = noted.ending_at_once(); signal != 0) {
+    // Ctrl+C ends without saving, even with a hang-up noted beside it.
+    ending_signal_ = signal;
+    restore();
+    terminal_signals::die_by(signal);
+  }
+  if (noted.hang_up || noted.terminate) {
     // A hang-up is the end of input: the player is gone, and the game ends
     // from wherever it waits as it would at the end of a piped input, saving
     // a world in play. A polite termination request ends the same way, and
     // the process then still ends by that signal, as its sender expects.
-    if (noted.terminate == SIGTERM) ending_signal_ = SIGTERM;
+    if (noted.terminate) ending_signal_ = SIGTERM;
     keys().end_input();
-  } else if (noted.terminate != 0) {
-    restore();
-    terminal_signals::die_by(noted.terminate);
   }
   if (noted.stop) {
     suspend();

@@ -15,6 +15,13 @@
 
 namespace console {
 
+// The very first thing the program does: standard input, output and error
+// are made open, on the null device where one was closed. Otherwise the next
+// file opened would take its number, and the game would wait for keys on its
+// own wake-up pipe or write its frames into a save; a closed input now reads
+// as the end of input.
+void open_closed_standard_streams();
+
 // The arguments after the program's name. Windows reads them from the system
 // as Unicode, so a directory named in Chinese arrives whole.
 std::vector<std::string> command_line_arguments(int argc, char** argv);

@@ -1,9 +1,11 @@
 // The program's environment on POSIX systems: arguments and variables are
 // bytes, the player's files go where the desktop's custom puts them.
+#include <fcntl.h>
 #include <pwd.h>
 #include <sys/utsname.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 
@@ -52,6 +54,18 @@ std::string system_name(const utsname& names) {
 }
 
 }  // namespace
+
+void open_closed_standard_streams() {
+  for (const int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+    if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    // The lowest free number: this one, as those below it are open by now.
+    const int opened = ::open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+    if (opened >= 0 && opened != fd) {
+      ::dup2(opened, fd);
+      ::close(opened);
+    }
+  }
+}
 
 std::vector<std::string> command_line_arguments(int argc, char** argv) {
   std::vector<std::string> arguments;

@@ -35,6 +35,10 @@ const char* processor_name() {
 
 }  // namespace
 
+// The console's handles are the console's own, whatever the C runtime's
+// descriptors are: the game reads keys and writes frames through them.
+void open_closed_standard_streams() {}
+
 // argv holds the arguments in the ANSI code page, where characters outside it
 // are already lost; the wide command line has them all.
 std::vector<std::string> command_line_arguments(int argc, char** argv) {

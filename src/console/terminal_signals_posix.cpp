@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -18,11 +19,38 @@ namespace {
 constexpr std::array<int, 4> kTerminationSignals = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 constexpr std::array<int, 5> kCrashSignals = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
 
-// Noted by the handlers, taken by the program.
-volatile std::sig_atomic_t noted_termination = 0;
-volatile std::sig_atomic_t noted_stop = 0;
-volatile std::sig_atomic_t noted_resume = 0;
-volatile std::sig_atomic_t noted_resize = 0;
+// The other signals whose default action ends the process, as this system
+// has them; the real-time signals are added at run time.
+constexpr int kOtherEndingSignals[] = {
+    SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF, SIGIO, SIGSYS, SIGTRAP, SIGXCPU,
+#ifdef SIGPWR
+    SIGPWR,
+#endif
+#ifdef SIGSTKFLT
+    SIGSTKFLT,
+#endif
+#ifdef SIGEMT
+    SIGEMT,
+#endif
+#ifdef SIGLOST
+    SIGLOST,
+#endif
+};
+
+// The signals noted by the handlers and not yet taken by the program, one
+// bit each. A handler adds its bit and the program takes them all in one
+// exchange, so a signal that comes in between is kept for the next take.
+enum NotedBit : unsigned {
+  kInterruptBit = 1u << 0,
+  kQuitBit = 1u << 1,
+  kTerminateBit = 1u << 2,
+  kHangUpBit = 1u << 3,
+  kStopBit = 1u << 4,
+  kResumeBit = 1u << 5,
+  kResizeBit = 1u << 6,
+};
+std::atomic<unsigned> noted_signals{0};
+static_assert(std::atomic<unsigned>::is_always_lock_free, "a signal handler may only touch a lock-free atomic");
 int wake_pipe[2] = {-1, -1};
 
 // The crash handler's copy of the terminal as found.
@@ -48,25 +76,25 @@ void wake() {
   errno = saved_errno;
 }
 
+void note(unsigned bit) {
+  noted_signals.fetch_or(bit);
+  wake();
+}
+
 void on_termination(int signal) {
-  noted_termination = signal;
-  wake();
+  switch (signal) {
+    case SIGINT: note(kInterruptBit); break;
+    case SIGQUIT: note(kQuitBit); break;
+    case SIGTERM: note(kTerminateBit); break;
+    default: note(kHangUpBit); break;
+  }
 }
 
-void on_stop(int) {
-  noted_stop = 1;
-  wake();
-}
+void on_stop(int) { note(kStopBit); }
 
-void on_resume(int) {
-  noted_resume = 1;
-  wake();
-}
+void on_resume(int) { note(kResumeBit); }
 
-void on_resize(int) {
-  noted_resize = 1;
-  wake();
-}
+void on_resize(int) { note(kResizeBit); }
 
 void write_literal(int fd, std::string_view bytes) {
   const char* text = bytes.data();
@@ -114,6 +142,28 @@ void on_crash(int signal, siginfo_t* info, void*) {
   errno = saved_errno;
 }
 
+// The terminal as found, then the signal's own default action: the process
+// ends by it as soon as the handler returns, where it is unblocked again.
+void on_ending_signal(int signal) {
+  restore_in_emergency();
+  struct sigaction default_action {};
+  default_action.sa_handler = SIG_DFL;
+  sigemptyset(&default_action.sa_mask);
+  ::sigaction(signal, &default_action, nullptr);
+  ::raise(signal);
+}
+
+// A handler for `signal` unless it was given one already (a profiler's) or
+// is ignored: the game only takes what would otherwise end it.
+void handle_if_default(int signal, void (*handler)(int)) {
+  struct sigaction found {};
+  if (::sigaction(signal, nullptr, &found) != 0 || found.sa_handler != SIG_DFL) return;
+  struct sigaction action {};
+  action.sa_handler = handler;
+  sigfillset(&action.sa_mask);
+  ::sigaction(signal, &action, nullptr);
+}
+
 void make_wake_pipe() {
   if (wake_pipe[0] >= 0 || ::pipe(wake_pipe) != 0) return;
   for (const int fd : wake_pipe) {
@@ -159,6 +209,13 @@ void install() {
   handle(SIGCONT, on_resume, false);
   handle(SIGWINCH, on_resize, false);
   std::signal(SIGPIPE, SIG_IGN);
+  // A save past the file size limit (ulimit -f) then fails with EFBIG, is
+  // told like a full disk, and leaves the old save whole.
+  std::signal(SIGXFSZ, SIG_IGN);
+  for (const int signal : kOtherEndingSignals) handle_if_default(signal, on_ending_signal);
+#ifdef SIGRTMIN
+  for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal) handle_if_default(signal, on_ending_signal);
+#endif
 
   ensure_alternate_stack();
   for (std::size_t i = 0; i < kCrashSignals.size(); ++i) {
@@ -172,27 +229,33 @@ void install() {
 
 int wake_fd() { return wake_pipe[0]; }
 
-bool pending() { return noted_termination != 0 || noted_stop != 0 || noted_resume != 0 || noted_resize != 0; }
+int Noted::ending_at_once() const {
+  if (quit) return SIGQUIT;
+  return interrupt ? SIGINT : 0;
+}
+
+bool pending() { return noted_signals.load() != 0; }
 
 Noted take() {
+  // The pipe first: a signal noted after the exchange wakes the next wait.
   char drained[64];
   if (wake_pipe[0] >= 0) {
     while (::read(wake_pipe[0], drained, sizeof drained) > 0) {
     }
   }
+  const unsigned taken = noted_signals.exchange(0);
   Noted noted;
-  noted.terminate = noted_termination;
-  noted.stop = noted_stop != 0;
-  noted.resumed = noted_resume != 0;
-  noted.resized = noted_resize != 0;
-  noted_termination = 0;
-  noted_stop = 0;
-  noted_resume = 0;
-  noted_resize = 0;
+  noted.interrupt = (taken & kInterruptBit) != 0;
+  noted.quit = (taken & kQuitBit) != 0;
+  noted.terminate = (taken & kTerminateBit) != 0;
+  noted.hang_up = (taken & kHangUpBit) != 0;
+  noted.stop = (taken & kStopBit) != 0;
+  noted.resumed = (taken & kResumeBit) != 0;
+  noted.resized = (taken & kResizeBit) != 0;
   return noted;
 }
 
-void forget_resume() { noted_resume = 0; }
+void forget_resume() { noted_signals.fetch_and(~static_cast<unsigned>(kResumeBit)); }
 
 void arm_emergency_restore(int tty_fd, const termios* saved, int out_fd, bool pop_title,
                            bool leave_alternate_screen) {

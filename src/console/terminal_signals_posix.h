@@ -4,18 +4,29 @@
 // its next wait or write (handle it there, where stdio and malloc are allowed).
 // The crash signals (SEGV, BUS, FPE, ILL, ABRT) restore the terminal in the
 // handler with async-signal-safe calls only, then go on to the previous
-// handler (a sanitizer's) or the default action.
+// handler (a sanitizer's) or the default action. Every other signal that
+// would end the process (USR1, ALRM, the real-time signals ...) restores the
+// terminal the same way before it ends it; XFSZ is ignored, so a write past
+// the file size limit fails as a full disk does instead of ending the game.
 
 #include <termios.h>
 
 namespace console::terminal_signals {
 
-// What was noted since the last take().
+// What was noted since the last take(): every signal that came, however many
+// came together.
 struct Noted {
-  int terminate = 0;     // INT, TERM, HUP or QUIT, 0 if none
-  bool stop = false;     // TSTP: Ctrl+Z
-  bool resumed = false;  // CONT: fg, or a continue after any stop
-  bool resized = false;  // WINCH: the window changed its size
+  bool interrupt = false;  // INT: Ctrl+C
+  bool quit = false;       // QUIT: Ctrl+Backslash
+  bool terminate = false;  // TERM
+  bool hang_up = false;    // HUP: the terminal closed
+  bool stop = false;       // TSTP: Ctrl+Z
+  bool resumed = false;    // CONT: fg, or a continue after any stop
+  bool resized = false;    // WINCH: the window changed its size
+
+  // The signal that ends the game at once, without saving: QUIT, or INT,
+  // which wins over a TERM or HUP that came with it. 0 if none did.
+  int ending_at_once() const;
 };
 
 // Installs the handlers and the wake-up pipe; SIGPIPE becomes ignored. A

@@ -17,6 +17,7 @@ namespace {
 
 using e2e::PtySession;
 using e2e::SessionOptions;
+using test_support::StandardInput;
 using Rows = std::vector<std::string>;
 
 const std::string kProgram = LANTERNVALE_BINARY;
@@ -62,12 +63,6 @@ SessionOptions in_locale(const std::string& locale) {
 SessionOptions typed_before_start(const std::string& keys) {
   SessionOptions options;
   options.typed_before_start = keys;
-  return options;
-}
-
-SessionOptions input_at_its_end() {
-  SessionOptions options;
-  options.input_from_terminal = false;
   return options;
 }
 
@@ -301,8 +296,10 @@ TEST(Screens, DebugScreenShowsVersionRunningTimeAndThePath) {
   expect_clean_exit(session, 0);
 }
 
+// An Escape typed after the Tab is swallowed with it: were it still undecided
+// when the window ends, it would quit the prompt.
 TEST(DeveloperMode, ATabTypedBeforeStartOpensTheBarePrompt) {
-  PtySession session(kProgram, typed_before_start("\t"));
+  PtySession session(kProgram, typed_before_start("\t\x1b"));
   const auto prompt_waits = [&] {
     const e2e::Cursor cursor = session.cursor();
     return session.row(0) == ">" && session.row(1).empty() && cursor.row == 0 && cursor.column == 2 &&
@@ -341,12 +338,18 @@ TEST(Keys, AnArrowKeyEndsTheIntroductionAndItsSecondCodeQuitsTheMenu) {
   EXPECT_NE(session.raw_output().rfind("\x1b[10;8H"), std::string::npos);
 }
 
-TEST(EndOfInput, InputAtItsEndQuitsAsTheQuitKeyWould) {
-  PtySession session(kProgram, input_at_its_end());
-  const e2e::ExitStatus status = session.wait_for_exit();
-  EXPECT_TRUE(status.exited_with(0)) << status;
-  EXPECT_EQ(session.rows(0, 3), kChineseFarewell) << session.screen_text();
-  EXPECT_TRUE(session.cursor().visible);
+// A closed input (<&-) is its end too: the game must not take the number of
+// its own first file for its input and wait there for keys.
+TEST(EndOfInput, InputAtItsEndOrClosedQuitsAsTheQuitKeyWould) {
+  for (const StandardInput input : {StandardInput::kAtItsEnd, StandardInput::kClosed}) {
+    SessionOptions options;
+    options.input = input;
+    PtySession session(kProgram, options);
+    const e2e::ExitStatus status = session.wait_for_exit();
+    EXPECT_TRUE(status.exited_with(0)) << status;
+    EXPECT_EQ(session.rows(0, 3), kChineseFarewell) << session.screen_text();
+    EXPECT_TRUE(session.cursor().visible);
+  }
 }
 
 TEST(EndOfInput, AClosedTerminalEndsTheProgram) {

@@ -3,7 +3,9 @@
 // worlds the test makes, and what each end leaves in the save file.
 
 #include <gtest/gtest.h>
+#include <signal.h>
 
+#include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -11,6 +13,7 @@
 #include <iterator>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "persistence/result.h"
@@ -216,6 +219,14 @@ TEST(ChinesePlaythrough, ATypedSeedMakesItsWorldAndEscapeSavesWhereThePlayerWalk
   session.send(kF3);
   ASSERT_TRUE(wait_for_rows(session, 19, {"", "", ""})) << session.screen_text();
 
+  // Keys held with Ctrl, Alt or Shift are keys of their own, which the map
+  // ignores: Ctrl+Up, Alt+Right, Ctrl+Left, Shift+F3, rxvt's Alt+Down, and
+  // Alt+X, which is no Escape. The F3 after them shows the same place.
+  session.send("\x1b[1;5A" "\x1b[1;3C" "\x1b[1;5D" "\x1b[1;2R" "\x1b\x1b[B" "\x1bx");
+  session.send(kF3);
+  ASSERT_TRUE(wait_for_rows(session, 23, {"X:0 Y:2", "修为：0 灵力:0", "攻击力：10 防御力：5 血量：100"}))
+      << session.screen_text();
+
   session.send(kEscape);
   ASSERT_TRUE(wait_for_menu(session, kChineseChoices)) << session.screen_text();
   const SaveFile saved = SaveFile::read(file);
@@ -300,10 +311,39 @@ TEST(Encounters, TreasuresAndFightsChangeTheWorldOnlyUntilADeath) {
   expect_exit(session);
 }
 
+// An Escape typed during the pause that ends a fight, and Down 100 ms later,
+// are two keys: the world is saved where the fight was and left, and the
+// Down then quits the menu.
+TEST(Encounters, EscapeTypedDuringAFightsPauseSavesAndLeaves) {
+  CraftedWorld crafted;
+  crafted.world.worldname = "paused";
+  crafted.place_monster(0, 1, 25, 0, 30);  // slain in three blows
+  PtySession session(kProgram, crafted.saved_into(big_window()));
+  const fs::path file = fs::path(session.working_directory()) / "saves" / "paused.dat";
+
+  ASSERT_TRUE(wait_for_menu(session, kChineseChoices)) << session.screen_text();
+  session.send("1");
+  ASSERT_TRUE(session.wait_for_text("存档位置：paused")) << session.screen_text();
+  session.send("1\r");
+  ASSERT_TRUE(wait_for_map(session, crafted.world, true)) << session.screen_text();
+  session.send(kRight);
+  // The second's pause after the monster falls begins.
+  ASSERT_TRUE(session.wait_for_text("怪物被你击杀了！")) << session.screen_text();
+  session.send(kEscape);
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  session.send(kDown);
+  expect_exit(session);
+  const SaveFile saved = SaveFile::read(file);
+  EXPECT_TRUE(saved.x() == 0 && saved.y() == 1);
+  EXPECT_EQ(saved.cell_type(0, 1), 8);
+}
+
 // The same answers give the same world in English and in developer mode; the
-// developer's answers are typed at bare prompts, and a hang-up saves.
+// developer's answers are typed at bare prompts, and a hang-up saves. A Tab
+// typed in the seed stays in it, as in a piped line, and shows as the blanks
+// to the next tab stop, wherever the prompt left the line to start.
 TEST(DeveloperPlaythrough, SameAnswersAsInEnglishGiveTheSameSaveFile) {
-  const std::string seed_gbk = "\xCA\xC0\xBD\xE7";  // 世界
+  const std::string seed_gbk = "\xCA\xC0\t\xBD\xE7";  // 世, Tab, 界
   game expected;
   expected.init(game::shash(seed_gbk));
   ASSERT_EQ(expected.cell(0, 1).type, 0);
@@ -319,7 +359,8 @@ TEST(DeveloperPlaythrough, SameAnswersAsInEnglishGiveTheSameSaveFile) {
     ASSERT_TRUE(session.wait_for_text("Please enter the world name:")) << session.screen_text();
     session.send("w\r");
     ASSERT_TRUE(session.wait_for_text("Please enter the seed:")) << session.screen_text();
-    session.send("世界\r");  // typed on a UTF-8 terminal
+    session.send("世\t界\r");  // typed on a UTF-8 terminal
+    ASSERT_TRUE(session.wait_for_raw("世      界")) << session.raw_output();
     ASSERT_TRUE(wait_for_map(session, expected, true)) << session.screen_text();
     session.send(kEscape);
     ASSERT_TRUE(wait_for_menu(session, kEnglishChoices)) << session.screen_text();
@@ -337,7 +378,8 @@ TEST(DeveloperPlaythrough, SameAnswersAsInEnglishGiveTheSameSaveFile) {
   ASSERT_TRUE(wait_for_rows(session, 0, {">", ""})) << session.screen_text();
   session.send("w\r");
   ASSERT_TRUE(wait_for_rows(session, 0, {">", ""})) << session.screen_text();
-  session.send("世界\r");
+  session.send("世\t界\r");
+  ASSERT_TRUE(session.wait_for_raw("> 世    界")) << session.raw_output();
   ASSERT_TRUE(wait_for_map(session, expected, false)) << session.screen_text();
   const fs::path file = fs::path(session.working_directory()) / "saves" / "w.dat";
   EXPECT_TRUE(SaveFile::read(file).bytes == english_file);
@@ -390,6 +432,28 @@ TEST(DeveloperPlaythrough, CornerViewBareStatusAndSilentFights) {
   EXPECT_TRUE(SaveFile::read(file).bytes == before.bytes);
   session.send("3");
   expect_exit(session);
+}
+
+// Ctrl+C ends at once without saving, even beside a hang-up or a
+// termination request that would each save.
+TEST(Signals, InterruptBesideAHangUpEndsWithoutSaving) {
+  CraftedWorld crafted;
+  crafted.world.worldname = "kept";
+  PtySession session(kProgram, crafted.saved_into(big_window()));
+  const fs::path file = fs::path(session.working_directory()) / "saves" / "kept.dat";
+  const SaveFile before = SaveFile::read(file);
+
+  ASSERT_TRUE(wait_for_menu(session, kChineseChoices)) << session.screen_text();
+  session.send("1");
+  ASSERT_TRUE(session.wait_for_text("存档位置：kept")) << session.screen_text();
+  session.send("1\r");
+  session.send(kRight);
+  crafted.world.localplayer.y = 1;
+  ASSERT_TRUE(wait_for_map(session, crafted.world, true)) << session.screen_text();
+  session.send_signals_together({SIGINT, SIGHUP, SIGTERM});
+  const e2e::ExitStatus status = session.wait_for_exit();
+  EXPECT_TRUE(status.killed_by(SIGINT)) << status;
+  EXPECT_TRUE(SaveFile::read(file).bytes == before.bytes);
 }
 
 }  // namespace

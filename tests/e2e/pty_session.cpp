@@ -26,7 +26,7 @@ PtySession::PtySession(const std::string& program, SessionOptions options)
   if (!options.typed_before_start.empty()) send(options.typed_before_start);
   if (options.prepare) options.prepare(working_directory_);
   const test_support::ProgramLaunch launch{program, test_support::terminal_environment(options.locale),
-                                           working_directory_, options.input_from_terminal, options.arguments};
+                                           working_directory_, options.input, options.arguments};
   terminal_.start(launch);
 }
 
@@ -35,6 +35,8 @@ PtySession::~PtySession() = default;
 void PtySession::send(std::string_view bytes) { terminal_.send(bytes); }
 
 void PtySession::send_signal(int signal) { terminal_.send_signal(signal); }
+
+void PtySession::send_signals_together(const std::vector<int>& signals) { terminal_.send_signals_together(signals); }
 
 void PtySession::hang_up() { terminal_.hang_up(); }
 

@@ -33,9 +33,7 @@ struct SessionOptions {
   std::string typed_before_start;
   // What the terminal shows before the program starts (the shell's lines).
   std::string screen_before_start;
-  // false: standard input is /dev/null (at its end from the start) while
-  // standard output and error stay on the terminal.
-  bool input_from_terminal = true;
+  test_support::StandardInput input = test_support::StandardInput::kTerminal;
   // Called with the program's working directory before the program starts,
   // to put files there (saves made by the test, for instance).
   std::function<void(const std::string& working_directory)> prepare;
@@ -56,6 +54,8 @@ class PtySession {
   // Types bytes into the terminal.
   void send(std::string_view bytes);
   void send_signal(int signal);
+  // Sends `signals` so that the program's handlers see them together.
+  void send_signals_together(const std::vector<int>& signals);
   // Closes the terminal, as a closed terminal window does.
   void hang_up();
 

@@ -39,11 +39,16 @@ winsize window_of(int rows, int columns) {
 }
 
 // In the child, after fork: only system calls from here on. The terminal
-// becomes the controlling terminal of a new session and the standard streams.
+// becomes the controlling terminal of a new session and the standard streams;
+// standard input is `input`, or closed if that is -1.
 void take_terminal(int master, int slave, int input) {
   setsid();
   ioctl(slave, TIOCSCTTY, 0);
-  dup2(input, STDIN_FILENO);
+  if (input >= 0) {
+    dup2(input, STDIN_FILENO);
+  } else {
+    close(STDIN_FILENO);
+  }
   dup2(slave, STDOUT_FILENO);
   dup2(slave, STDERR_FILENO);
   close(master);
@@ -112,10 +117,14 @@ void PseudoTerminal::start(const ProgramLaunch& launch) {
   for (std::string& argument : arguments) argv.push_back(argument.data());
   argv.push_back(nullptr);
   const char* directory = launch.working_directory.empty() ? nullptr : launch.working_directory.c_str();
-  const bool input_from_terminal = launch.input_from_terminal;
+  const StandardInput input = launch.input;
 
   start_child([&] {
-    take_terminal(master_, slave_, input_from_terminal ? slave_ : open("/dev/null", O_RDONLY));
+    switch (input) {
+      case StandardInput::kTerminal: take_terminal(master_, slave_, slave_); break;
+      case StandardInput::kAtItsEnd: take_terminal(master_, slave_, open("/dev/null", O_RDONLY)); break;
+      case StandardInput::kClosed: take_terminal(master_, slave_, -1); break;
+    }
     if (directory != nullptr && chdir(directory) != 0) _exit(126);
     execve(argv[0], argv.data(), envp.data());
     _exit(127);
@@ -153,6 +162,19 @@ void PseudoTerminal::send(std::string_view bytes) {
 
 void PseudoTerminal::send_signal(int signal) {
   if (pid_ > 0 && status().kind == ExitStatus::Kind::kStillRunning) kill(pid_, signal);
+}
+
+void PseudoTerminal::send_signals_together(const std::vector<int>& signals) {
+  if (pid_ <= 0 || status().kind != ExitStatus::Kind::kStillRunning) return;
+  kill(pid_, SIGSTOP);
+  int raw_status = 0;
+  if (waitpid(pid_, &raw_status, WUNTRACED) != pid_) return;
+  if (!WIFSTOPPED(raw_status)) {
+    note_status(raw_status);
+    return;
+  }
+  for (const int signal : signals) kill(pid_, signal);
+  kill(pid_, SIGCONT);
 }
 
 void PseudoTerminal::resize(int rows, int columns) {
@@ -203,10 +225,13 @@ bool PseudoTerminal::wait_for_output(std::string_view text, std::size_t from, Ti
 ExitStatus PseudoTerminal::status() {
   if (pid_ <= 0 || status_.kind != ExitStatus::Kind::kStillRunning) return status_;
   int raw_status = 0;
-  if (waitpid(pid_, &raw_status, WNOHANG) != pid_) return status_;
+  if (waitpid(pid_, &raw_status, WNOHANG) == pid_) note_status(raw_status);
+  return status_;
+}
+
+void PseudoTerminal::note_status(int raw_status) {
   if (WIFEXITED(raw_status)) status_ = {ExitStatus::Kind::kExited, WEXITSTATUS(raw_status)};
   if (WIFSIGNALED(raw_status)) status_ = {ExitStatus::Kind::kSignaled, WTERMSIG(raw_status)};
-  return status_;
 }
 
 ExitStatus PseudoTerminal::wait_for_exit(Timeout timeout) {
@@ -216,7 +241,9 @@ ExitStatus PseudoTerminal::wait_for_exit(Timeout timeout) {
     read(kReadStep);
   }
   // The terminal hands written bytes over to this side a moment later: what
-  // the child wrote just before it ended may not be readable yet.
+  // the child wrote just before it ended may not be readable yet. A child
+  // still running may write for ever: then the timeout is the end.
+  if (status_.kind == ExitStatus::Kind::kStillRunning) return status_;
   while (read(kSettleTime)) {
   }
   return status_;

@@ -30,13 +30,19 @@ struct ExitStatus {
 };
 std::ostream& operator<<(std::ostream& out, const ExitStatus& status);
 
+// Where a program's standard input comes from. Output and error stay on the
+// terminal.
+enum class StandardInput {
+  kTerminal,
+  kAtItsEnd,  // the null device, at its end from the start
+  kClosed,    // no descriptor 0 at all, as a shell's <&- leaves it
+};
+
 struct ProgramLaunch {
   std::string program;
   std::vector<std::string> environment;  // NAME=value, the whole environment
   std::string working_directory;  // empty: the caller's
-  // false: standard input is /dev/null (at its end from the start) while
-  // standard output and error stay on the terminal.
-  bool input_from_terminal = true;
+  StandardInput input = StandardInput::kTerminal;
   std::vector<std::string> arguments;  // those after the program's name
 };
 
@@ -67,6 +73,9 @@ class PseudoTerminal {
   // Types bytes into the terminal (before the start too: they wait there).
   void send(std::string_view bytes);
   void send_signal(int signal);  // to the child, while it runs
+  // Sends `signals` while the child is stopped, so that all of them are
+  // waiting when it goes on and its handlers see them together.
+  void send_signals_together(const std::vector<int>& signals);
   void resize(int rows, int columns);
   // Closes this side, as a closed terminal window does: the kernel hangs the
   // terminal up although the other side stays open here.
@@ -93,6 +102,8 @@ class PseudoTerminal {
 
  private:
   void start_child(const std::function<void()>& in_child);
+  // Keeps a status waitpid gave, if the child has ended.
+  void note_status(int raw_status);
 
   int master_ = -1;
   int slave_ = -1;  // kept open so output can be read, and modes checked, after the end

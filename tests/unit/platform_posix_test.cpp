@@ -2,6 +2,7 @@
 // back, and what becomes of the terminal at signals, Ctrl+Z and crashes. Each
 // case runs the platform in a child process that owns the terminal.
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -12,13 +13,18 @@
 #include <cstdint>
 #include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iostream>
 #include <string>
+#include <vector>
 
 #include "console/platform.h"
+#include "persistence/result.h"
 #include "support/pseudo_terminal.h"
+#include "support/scratch_directory.h"
+#include "world/game.h"
 
 namespace {
 
@@ -193,6 +199,46 @@ TEST_F(PlatformInTerminal, HangUpDuringAKeyWaitEndsTheInputNotTheProcess) {
   ::kill(job_, SIGHUP);
   EXPECT_EQ(finish(), 0);
   expect_modes_as_found();
+}
+
+// A signal the game has no use for, whose default action ends the process,
+// still finds the terminal given back first.
+TEST_F(PlatformInTerminal, UserSignalRestoresTheTerminalAndEndsByTheSignal) {
+  start(wait_for_a_key_with_the_cursor_hidden);
+  ASSERT_TRUE(wait_for("READY"));
+  const std::size_t ready = output().find("READY");
+  ::kill(job_, SIGUSR1);
+  EXPECT_EQ(finish(), 128 + SIGUSR1);
+  expect_modes_as_found();
+  EXPECT_NE(output().find("\x1b[?25h", ready), std::string::npos);
+}
+
+// Past the file size limit (ulimit -f) a save fails as on a full disk: the
+// old save stays whole, no temporary file is left, and the game goes on.
+TEST_F(PlatformInTerminal, SaveBeyondTheFileSizeLimitFailsAndTheGameGoesOn) {
+  const test_support::TemporaryDirectory directory("lanternvale-limit-");
+  const std::filesystem::path saves = directory.path() / "saves";
+  start([&] {
+    console::native_platform().start();
+    if (::chdir(directory.path().c_str()) != 0) return 10;
+    game world;
+    world.worldname = "big";
+    if (!world.save(world.worldname)) return 11;
+    const rlimit limit{1 << 20, 1 << 20};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    world.localplayer.x = 1;
+    const persistence::Result saved = world.save(world.worldname);
+    say(saved ? "SAVED\n" : "FAILED " + saved.problem + "\n");
+    console::native_platform().restore();
+    return 0;
+  });
+  EXPECT_EQ(finish(), 0);
+  EXPECT_NE(output().find("FAILED cannot write saves/big.dat: File too large"), std::string::npos) << output();
+  expect_modes_as_found();
+  std::vector<std::string> left;
+  for (const auto& entry : std::filesystem::directory_iterator(saves)) left.push_back(entry.path().filename());
+  EXPECT_EQ(left, std::vector<std::string>{"big.dat"});
+  EXPECT_GT(std::filesystem::file_size(saves / "big.dat"), 80u << 20);
 }
 
 TEST_F(PlatformInTerminal, InterruptDuringAPauseEndsItAtOnce) {

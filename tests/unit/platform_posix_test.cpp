@@ -102,6 +102,8 @@ class PlatformInTerminal : public testing::Test {
     return true;
   }
 
+  void expect_signal_to_restore_and_end(int signal);
+
   void expect_modes_as_found() const {
     EXPECT_TRUE(test_support::same_modes(modes(), found_))
         << "before: " << test_support::describe_modes(found_) << "\nafter:  " << test_support::describe_modes(modes());
@@ -139,14 +141,20 @@ TEST_F(PlatformInTerminal, RawKeysWhileRunningAndTheModesAsFoundAfterRestore) {
   EXPECT_NE(output().find("\x1b[0m\x1b[?25h\x1b[?1049l\x1b[23;0t", ready), std::string::npos);
 }
 
-TEST_F(PlatformInTerminal, TerminationDuringAKeyWaitRestoresAndEndsByTheSignal) {
+// `signal` sent during a key wait with the cursor hidden ends the process by
+// that signal, the terminal given back as found and the cursor shown.
+void PlatformInTerminal::expect_signal_to_restore_and_end(int signal) {
   start(wait_for_a_key_with_the_cursor_hidden);
   ASSERT_TRUE(wait_for("READY"));
   const std::size_t ready = output().find("READY");
-  ::kill(job_, SIGTERM);
-  EXPECT_EQ(finish(), 128 + SIGTERM);
+  ::kill(job_, signal);
+  EXPECT_EQ(finish(), 128 + signal);
   expect_modes_as_found();
   EXPECT_NE(output().find("\x1b[?25h\x1b[?1049l", ready), std::string::npos);
+}
+
+TEST_F(PlatformInTerminal, TerminationDuringAKeyWaitRestoresAndEndsByTheSignal) {
+  expect_signal_to_restore_and_end(SIGTERM);
 }
 
 TEST_F(PlatformInTerminal, TerminationEndsTheInputFirstSoTheGameCanWindDown) {
@@ -204,13 +212,7 @@ TEST_F(PlatformInTerminal, HangUpDuringAKeyWaitEndsTheInputNotTheProcess) {
 // A signal the game has no use for, whose default action ends the process,
 // still finds the terminal given back first.
 TEST_F(PlatformInTerminal, UserSignalRestoresTheTerminalAndEndsByTheSignal) {
-  start(wait_for_a_key_with_the_cursor_hidden);
-  ASSERT_TRUE(wait_for("READY"));
-  const std::size_t ready = output().find("READY");
-  ::kill(job_, SIGUSR1);
-  EXPECT_EQ(finish(), 128 + SIGUSR1);
-  expect_modes_as_found();
-  EXPECT_NE(output().find("\x1b[?25h", ready), std::string::npos);
+  expect_signal_to_restore_and_end(SIGUSR1);
 }
 
 // Past the file size limit (ulimit -f) a save fails as on a full disk: the

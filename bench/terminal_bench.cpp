@@ -1,5 +1,6 @@
 // What the terminal layer costs per frame: converting a map frame for a UTF-8
-// terminal (all ASCII, and with the Chinese status lines), and decoding keys.
+// terminal (all ASCII, and with the Chinese status lines), following the
+// cursor through it, and decoding keys.
 
 #include <benchmark/benchmark.h>
 
@@ -49,6 +50,18 @@ void BM_EncodeFrameWithChineseStatus(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * frame.size()));
 }
 BENCHMARK(BM_EncodeFrameWithChineseStatus);
+
+// Following the cursor's visibility and column through every byte written.
+void BM_TrackCursorThroughFrame(benchmark::State& state) {
+  const std::string frame = map_frame() + chinese_status_lines();
+  console::CursorTracker cursor;
+  for (auto _ : state) {
+    cursor.observe(frame);
+    benchmark::DoNotOptimize(cursor.column());
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * frame.size()));
+}
+BENCHMARK(BM_TrackCursorThroughFrame);
 
 void BM_DecodeKeys(benchmark::State& state) {
   // Arrows, F3, letters, Enter and a UTF-8 character, as typed.

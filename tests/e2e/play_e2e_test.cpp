@@ -224,7 +224,7 @@ TEST(ChinesePlaythrough, ATypedSeedMakesItsWorldAndEscapeSavesWhereThePlayerWalk
   // Alt+X, which is no Escape. The F3 after them shows the same place.
   session.send("\x1b[1;5A" "\x1b[1;3C" "\x1b[1;5D" "\x1b[1;2R" "\x1b\x1b[B" "\x1bx");
   session.send(kF3);
-  ASSERT_TRUE(wait_for_rows(session, 23, {"X:0 Y:2", "修为：0 灵力:0", "攻击力：10 防御力：5 血量：100"}))
+  ASSERT_TRUE(wait_for_rows(session, 19, {"X:0 Y:2", "修为：0 灵力:0", "攻击力：10 防御力：5 血量：100"}))
       << session.screen_text();
 
   session.send(kEscape);

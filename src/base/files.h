@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace base {
 
@@ -17,26 +18,29 @@ namespace base {
 // characters and the device names (CON, NUL, ...) are refused.
 bool file_names_follow_windows_rules();
 
-// Whether names on disk are UTF-8 text. Windows names are Unicode and are
-// reached through UTF-8 here; a POSIX system stores bytes, which are UTF-8
-// when the locale says so and are otherwise taken as they come.
-bool file_names_are_utf8();
+// Names are given here as bytes: UTF-8 where the system's names are Unicode
+// (Windows), the bytes on disk where they are bytes (POSIX).
 
-// The path of a relative name given in the byte encoding above ("/"
-// separates its parts); nothing when the name has no path (bytes that are
-// not UTF-8 where names are Unicode).
+// The path of a relative name given in those bytes ("/" separates its parts);
+// nothing when the name has no path (bytes that are not UTF-8 where names are
+// Unicode).
 std::optional<std::filesystem::path> path_of_name(std::string_view name);
-// The bytes of one file name in that encoding; nothing when the name has no
-// such bytes (a Windows name that is not valid UTF-16).
+// The bytes of one file name; nothing when the name has no such bytes (a
+// Windows name that is not valid UTF-16).
 std::optional<std::string> name_of_path(const std::filesystem::path& file_name);
 
-// This process's id, to keep the temporary files of two running games apart.
-int process_id();
+// Whether a file named `name` can be made in `directory` (or, while that is
+// missing, in the nearest folder above it that exists): the name's length, in
+// the units its file system counts, within that file system's limit for one
+// name.
+bool file_name_fits(const std::filesystem::path& directory, std::string_view name);
 
 // One open file. Every failing call fills `why` with the system's English
 // words for it, for instance "No space left on device".
 class File {
  public:
+  // Opens without waiting, whatever the file is: a FIFO or a device opens at
+  // once too, and is_regular() then says false (reading one could block).
   static std::optional<File> open_for_reading(const std::filesystem::path& path, std::string& why);
   // Creates a file that must not exist yet, for writing.
   static std::optional<File> create_new(const std::filesystem::path& path, std::string& why);
@@ -47,19 +51,53 @@ class File {
   File& operator=(const File&) = delete;
   ~File();  // closes quietly if still open
 
+  // A plain file, not a FIFO, a device or a directory.
+  bool is_regular() const { return regular_; }
   // The size in bytes, or nothing when the system cannot tell.
   std::optional<std::uint64_t> size(std::string& why);
   // Reads up to `size` bytes into `into` and sets `got`; fewer only at the end.
   bool read(void* into, std::size_t size, std::size_t& got, std::string& why);
-  // Writes all `size` bytes or fails.
+  // Writes all `size` bytes or fails. Where the file system keeps holes, each
+  // 4 KiB block of the file that would hold only zeros is left a hole: it
+  // reads back as zeros and takes no room on the disk.
   bool write(const void* bytes, std::size_t size, std::string& why);
   // Returns once the written bytes are on the disk.
   bool sync(std::string& why);
   bool close(std::string& why);
 
  private:
-  explicit File(int descriptor) : descriptor_(descriptor) {}
+  File(int descriptor, bool regular) : descriptor_(descriptor), regular_(regular) {}
+  bool write_all(const char* bytes, std::size_t size, std::string& why);
+
   int descriptor_ = -1;
+  bool regular_ = true;
+  std::uint64_t written_to_ = 0;  // where the next write goes
+};
+
+// A lock on one file that no other process can take while it is held, and
+// that the system drops when the process dies, so a killed game leaves no
+// stale lock. The file is made when missing and removed when the lock is let
+// go. (POSIX: flock, which another open of the file in this same process
+// cannot take either. Windows: a handle that shares nothing and deletes the
+// file when it closes.)
+class FileLock {
+ public:
+  enum class Outcome { kLocked, kHeldElsewhere, kFailed };
+  // Takes the lock without waiting; `why` says what failed on kFailed.
+  static Outcome acquire(const std::filesystem::path& path, std::optional<FileLock>& lock, std::string& why);
+
+  FileLock(FileLock&& other) noexcept;
+  FileLock& operator=(FileLock&& other) noexcept;
+  FileLock(const FileLock&) = delete;
+  FileLock& operator=(const FileLock&) = delete;
+  ~FileLock();  // removes the file, then lets the lock go
+
+ private:
+  FileLock(std::filesystem::path path, std::intptr_t handle) : path_(std::move(path)), handle_(handle) {}
+  void release();
+
+  std::filesystem::path path_;
+  std::intptr_t handle_ = -1;  // a descriptor, or a Windows handle
 };
 
 // Creates `directory` and any missing parents; an existing one is fine.
@@ -68,6 +106,11 @@ bool create_directories(const std::filesystem::path& directory, std::string& why
 bool enter_directory(const std::filesystem::path& directory, std::string& why);
 // Renames `source` to `target`, replacing any file there in one step.
 bool replace_file(const std::filesystem::path& source, const std::filesystem::path& target, std::string& why);
+// Keeps the file at `existing` under the name `backup` as well, in place of
+// any earlier backup: a hard link, or where the file system has none a rename
+// (`existing` is then missing until it is replaced). No `existing`: nothing to
+// keep, which is no failure.
+bool keep_as_backup(const std::filesystem::path& existing, const std::filesystem::path& backup, std::string& why);
 // Makes a rename within `directory` last across a crash (POSIX syncs the
 // directory; Windows has nothing to do).
 bool sync_directory(const std::filesystem::path& directory, std::string& why);

@@ -1,5 +1,6 @@
 #include <fcntl.h>
 #include <locale.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,7 +13,6 @@
 #include <utility>
 
 #include "base/files.h"
-#include "base/text_encoding.h"
 
 namespace base {
 namespace {
@@ -30,11 +30,35 @@ bool fail(std::string& why) {
   return false;
 }
 
+// A file system that keeps holes keeps them in blocks of at least this size.
+constexpr std::size_t kBlockBytes = 4096;
+
+bool is_zero_block(const char* bytes) {
+  static const char zeros[kBlockBytes] = {};
+  return std::memcmp(bytes, zeros, kBlockBytes) == 0;
+}
+
+// The common limit, for a file system that names none.
+constexpr long kUsualLongestName = 255;
+
+// The nearest folder at or above `directory` that exists.
+std::filesystem::path existing_folder(std::filesystem::path directory) {
+  std::error_code error;
+  while (!directory.empty() && !std::filesystem::is_directory(directory, error)) directory = directory.parent_path();
+  return directory.empty() ? std::filesystem::path(".") : directory;
+}
+
+// Whether `path` still names the file open as `descriptor`.
+bool names_this_file(const std::filesystem::path& path, int descriptor) {
+  struct stat opened {};
+  struct stat named {};
+  return ::fstat(descriptor, &opened) == 0 && ::lstat(path.c_str(), &named) == 0 && opened.st_dev == named.st_dev &&
+         opened.st_ino == named.st_ino;
+}
+
 }  // namespace
 
 bool file_names_follow_windows_rules() { return false; }
-
-bool file_names_are_utf8() { return locale_is_utf8(); }
 
 std::optional<std::filesystem::path> path_of_name(std::string_view name) {
   return std::filesystem::path(std::string(name));
@@ -42,15 +66,31 @@ std::optional<std::filesystem::path> path_of_name(std::string_view name) {
 
 std::optional<std::string> name_of_path(const std::filesystem::path& file_name) { return file_name.native(); }
 
-int process_id() { return static_cast<int>(::getpid()); }
+bool file_name_fits(const std::filesystem::path& directory, std::string_view name) {
+  errno = 0;
+  long longest = ::pathconf(existing_folder(directory).c_str(), _PC_NAME_MAX);
+  if (longest < 0) longest = errno == 0 ? LONG_MAX : kUsualLongestName;  // no limit, or none known
+  return name.size() <= static_cast<unsigned long>(longest);
+}
 
 std::optional<File> File::open_for_reading(const std::filesystem::path& path, std::string& why) {
-  const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // O_NONBLOCK: opening a FIFO would otherwise wait for a writer.
+  const int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (descriptor < 0) {
     fail(why);
     return std::nullopt;
   }
-  return File(descriptor);
+  struct stat status {};
+  if (::fstat(descriptor, &status) != 0) {
+    fail(why);
+    ::close(descriptor);
+    return std::nullopt;
+  }
+  const bool regular = S_ISREG(status.st_mode);
+  // A plain file is read as usual; anything else stays non-blocking, so that
+  // even a read by mistake could not hang.
+  if (regular) ::fcntl(descriptor, F_SETFL, ::fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
+  return File(descriptor, regular);
 }
 
 std::optional<File> File::create_new(const std::filesystem::path& path, std::string& why) {
@@ -60,15 +100,18 @@ std::optional<File> File::create_new(const std::filesystem::path& path, std::str
     fail(why);
     return std::nullopt;
   }
-  return File(descriptor);
+  return File(descriptor, true);
 }
 
-File::File(File&& other) noexcept : descriptor_(std::exchange(other.descriptor_, -1)) {}
+File::File(File&& other) noexcept
+    : descriptor_(std::exchange(other.descriptor_, -1)), regular_(other.regular_), written_to_(other.written_to_) {}
 
 File& File::operator=(File&& other) noexcept {
   if (this != &other) {
     if (descriptor_ >= 0) ::close(descriptor_);
     descriptor_ = std::exchange(other.descriptor_, -1);
+    regular_ = other.regular_;
+    written_to_ = other.written_to_;
   }
   return *this;
 }
@@ -99,14 +142,41 @@ bool File::read(void* into, std::size_t size, std::size_t& got, std::string& why
   return true;
 }
 
+// The bytes go out in runs: a run of data in one write at its place, a run
+// of whole zero blocks of the file (counted from the file's start) skipped.
 bool File::write(const void* bytes, std::size_t size, std::string& why) {
   const auto* next = static_cast<const char*>(bytes);
+  const auto zero_block_at = [&](std::size_t at) {
+    return (written_to_ + at) % kBlockBytes == 0 && size - at >= kBlockBytes && is_zero_block(next + at);
+  };
   while (size > 0) {
-    const ssize_t result = ::write(descriptor_, next, std::min<std::size_t>(size, SSIZE_MAX));
+    const bool hole = zero_block_at(0);
+    std::size_t run = 0;
+    while (run < size && zero_block_at(run) == hole) {
+      run += hole ? kBlockBytes : std::min(size - run, kBlockBytes - (written_to_ + run) % kBlockBytes);
+    }
+    if (hole) {
+      written_to_ += run;
+      // A file that ends in a hole still has its full size, whatever follows.
+      if (run == size && ::ftruncate(descriptor_, static_cast<off_t>(written_to_)) != 0) return fail(why);
+    } else if (!write_all(next, run, why)) {
+      return false;
+    }
+    next += run;
+    size -= run;
+  }
+  return true;
+}
+
+bool File::write_all(const char* bytes, std::size_t size, std::string& why) {
+  while (size > 0) {
+    const ssize_t result =
+        ::pwrite(descriptor_, bytes, std::min<std::size_t>(size, SSIZE_MAX), static_cast<off_t>(written_to_));
     if (result < 0 && errno == EINTR) continue;
     if (result < 0) return fail(why);
-    next += result;
+    bytes += result;
     size -= static_cast<std::size_t>(result);
+    written_to_ += static_cast<std::uint64_t>(result);
   }
   return true;
 }
@@ -132,6 +202,64 @@ bool enter_directory(const std::filesystem::path& directory, std::string& why) {
 
 bool replace_file(const std::filesystem::path& source, const std::filesystem::path& target, std::string& why) {
   return ::rename(source.c_str(), target.c_str()) == 0 || fail(why);
+}
+
+bool keep_as_backup(const std::filesystem::path& existing, const std::filesystem::path& backup, std::string& why) {
+  if (::unlink(backup.c_str()) != 0 && errno != ENOENT) return fail(why);
+  if (::link(existing.c_str(), backup.c_str()) == 0 || errno == ENOENT) return true;
+  if (errno != EPERM && errno != EXDEV && errno != EMLINK && errno != ENOTSUP && errno != ENOSYS) return fail(why);
+  return ::rename(existing.c_str(), backup.c_str()) == 0 || errno == ENOENT || fail(why);
+}
+
+FileLock::Outcome FileLock::acquire(const std::filesystem::path& path, std::optional<FileLock>& lock,
+                                    std::string& why) {
+  // A holder removes the file before it lets go, so a lock won on a file no
+  // longer at `path` guards nothing: then the file there now is tried.
+  constexpr int kAttempts = 100;
+  for (int attempt = 0; attempt < kAttempts; ++attempt) {
+    // O_NOFOLLOW: a link planted under the name makes no file elsewhere.
+    const int descriptor = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (descriptor < 0) {
+      fail(why);
+      return Outcome::kFailed;
+    }
+    if (::flock(descriptor, LOCK_EX | LOCK_NB) != 0) {
+      const int error = errno;
+      ::close(descriptor);
+      if (error == EWOULDBLOCK) return Outcome::kHeldElsewhere;
+      why = words_of(error);
+      return Outcome::kFailed;
+    }
+    if (names_this_file(path, descriptor)) {
+      lock.emplace(FileLock(path, descriptor));
+      return Outcome::kLocked;
+    }
+    ::close(descriptor);
+  }
+  why = "the lock file keeps being replaced";
+  return Outcome::kFailed;
+}
+
+FileLock::FileLock(FileLock&& other) noexcept
+    : path_(std::move(other.path_)), handle_(std::exchange(other.handle_, -1)) {}
+
+FileLock& FileLock::operator=(FileLock&& other) noexcept {
+  if (this != &other) {
+    release();
+    path_ = std::move(other.path_);
+    handle_ = std::exchange(other.handle_, -1);
+  }
+  return *this;
+}
+
+FileLock::~FileLock() { release(); }
+
+void FileLock::release() {
+  if (handle_ < 0) return;
+  // Removed while still held: whoever opened it meanwhile finds, once the
+  // lock is theirs, that the name is gone, and tries again.
+  ::unlink(path_.c_str());
+  ::close(static_cast<int>(std::exchange(handle_, -1)));
 }
 
 bool sync_directory(const std::filesystem::path& directory, std::string& why) {

@@ -5,7 +5,6 @@
 #include <direct.h>
 #include <fcntl.h>
 #include <io.h>
-#include <process.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -40,11 +39,12 @@ std::string words_of_windows_error(DWORD error) {
   }
 }
 
+// What NTFS and FAT32 allow, for a volume that says nothing.
+constexpr DWORD kUsualLongestName = 255;
+
 }  // namespace
 
 bool file_names_follow_windows_rules() { return true; }
-
-bool file_names_are_utf8() { return true; }
 
 std::optional<std::filesystem::path> path_of_name(std::string_view name) {
   try {
@@ -56,7 +56,22 @@ std::optional<std::filesystem::path> path_of_name(std::string_view name) {
 
 std::optional<std::string> name_of_path(const std::filesystem::path& file_name) { return utf8_of(file_name.native()); }
 
-int process_id() { return _getpid(); }
+bool file_name_fits(const std::filesystem::path& directory, std::string_view name) {
+  const std::optional<std::filesystem::path> file_name = path_of_name(name);
+  if (!file_name) return false;
+  std::error_code error;
+  const std::filesystem::path folder = std::filesystem::absolute(directory, error);
+  if (error) return false;
+  DWORD longest = kUsualLongestName;
+  // The volume's path is the start of the folder's.
+  std::wstring volume(folder.native().size() + 2, L'\0');
+  if (GetVolumePathNameW(folder.c_str(), volume.data(), static_cast<DWORD>(volume.size())) != 0) {
+    GetVolumeInformationW(volume.c_str(), nullptr, 0, nullptr, &longest, nullptr, nullptr, 0);
+  }
+  // The C runtime's calls take no path longer than MAX_PATH, whatever the
+  // file system would hold.
+  return file_name->native().size() <= longest && (folder / *file_name).native().size() < MAX_PATH;
+}
 
 std::optional<File> File::open_for_reading(const std::filesystem::path& path, std::string& why) {
   const int descriptor = _wopen(path.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
@@ -64,7 +79,9 @@ std::optional<File> File::open_for_reading(const std::filesystem::path& path, st
     fail(why);
     return std::nullopt;
   }
-  return File(descriptor);
+  struct _stat64 status {};
+  const bool regular = _fstat64(descriptor, &status) == 0 && (status.st_mode & _S_IFMT) == _S_IFREG;
+  return File(descriptor, regular);
 }
 
 std::optional<File> File::create_new(const std::filesystem::path& path, std::string& why) {
@@ -74,15 +91,18 @@ std::optional<File> File::create_new(const std::filesystem::path& path, std::str
     fail(why);
     return std::nullopt;
   }
-  return File(descriptor);
+  return File(descriptor, true);
 }
 
-File::File(File&& other) noexcept : descriptor_(std::exchange(other.descriptor_, -1)) {}
+File::File(File&& other) noexcept
+    : descriptor_(std::exchange(other.descriptor_, -1)), regular_(other.regular_), written_to_(other.written_to_) {}
 
 File& File::operator=(File&& other) noexcept {
   if (this != &other) {
     if (descriptor_ >= 0) _close(descriptor_);
     descriptor_ = std::exchange(other.descriptor_, -1);
+    regular_ = other.regular_;
+    written_to_ = other.written_to_;
   }
   return *this;
 }
@@ -113,8 +133,13 @@ bool File::read(void* into, std::size_t size, std::size_t& got, std::string& why
   return true;
 }
 
+// Every byte is written: holes would need the file marked sparse first, and a
+// save's size on Windows is not worth that.
 bool File::write(const void* bytes, std::size_t size, std::string& why) {
-  const auto* next = static_cast<const char*>(bytes);
+  return write_all(static_cast<const char*>(bytes), size, why);
+}
+
+bool File::write_all(const char* next, std::size_t size, std::string& why) {
   while (size > 0) {
     const auto piece = static_cast<unsigned>(std::min<std::size_t>(size, INT_MAX));
     const int result = _write(descriptor_, next, piece);
@@ -125,6 +150,7 @@ bool File::write(const void* bytes, std::size_t size, std::string& why) {
     }
     next += result;
     size -= static_cast<std::size_t>(result);
+    written_to_ += static_cast<std::uint64_t>(result);
   }
   return true;
 }
@@ -155,6 +181,63 @@ bool replace_file(const std::filesystem::path& source, const std::filesystem::pa
   return false;
 }
 
+bool keep_as_backup(const std::filesystem::path& existing, const std::filesystem::path& backup, std::string& why) {
+  if (DeleteFileW(backup.c_str()) == 0 && GetLastError() != ERROR_FILE_NOT_FOUND) {
+    why = words_of_windows_error(GetLastError());
+    return false;
+  }
+  if (CreateHardLinkW(backup.c_str(), existing.c_str(), nullptr) != 0) return true;
+  DWORD error = GetLastError();
+  if (error == ERROR_FILE_NOT_FOUND) return true;
+  // FAT and some network shares have no hard links.
+  if (error == ERROR_INVALID_FUNCTION || error == ERROR_NOT_SUPPORTED) {
+    if (MoveFileExW(existing.c_str(), backup.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0) {
+      return true;
+    }
+    error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND) return true;
+  }
+  why = words_of_windows_error(error);
+  return false;
+}
+
 bool sync_directory(const std::filesystem::path&, std::string&) { return true; }
+
+FileLock::Outcome FileLock::acquire(const std::filesystem::path& path, std::optional<FileLock>& lock,
+                                    std::string& why) {
+  // Shared with nobody: another open of the file, in any process, fails
+  // with a sharing violation until this handle closes, and closing it (by
+  // the system too, when the process dies) deletes the file.
+  HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_SHARING_VIOLATION) return Outcome::kHeldElsewhere;
+    why = words_of_windows_error(error);
+    return Outcome::kFailed;
+  }
+  lock.emplace(FileLock(path, reinterpret_cast<std::intptr_t>(handle)));
+  return Outcome::kLocked;
+}
+
+FileLock::FileLock(FileLock&& other) noexcept
+    : path_(std::move(other.path_)), handle_(std::exchange(other.handle_, -1)) {}
+
+FileLock& FileLock::operator=(FileLock&& other) noexcept {
+  if (this != &other) {
+    release();
+    path_ = std::move(other.path_);
+    handle_ = std::exchange(other.handle_, -1);
+  }
+  return *this;
+}
+
+FileLock::~FileLock() { release(); }
+
+// Closing the handle deletes the file.
+void FileLock::release() {
+  if (handle_ == -1) return;
+  CloseHandle(reinterpret_cast<HANDLE>(std::exchange(handle_, -1)));
+}
 
 }  // namespace base

@@ -1,6 +1,7 @@
 // The platform on a POSIX terminal: raw keys decoded to the game's key codes,
 // line input edited here, output converted to the terminal's encoding, and the
 // terminal given back as found at every kind of exit.
+#include <fcntl.h>
 #include <signal.h>
 #include <limits.h>
 #include <stdlib.h>
@@ -20,8 +21,9 @@
 #include <iostream>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
-#include "base/files.h"
 #include "base/text_encoding.h"
 #include "console/escape_sequences.h"
 #include "console/key_reader.h"
@@ -41,12 +43,16 @@ constexpr int kErrorFd = STDERR_FILENO;
 // Long enough for any key still arriving to settle, short enough that a
 // stream of bytes can't hold up the start.
 constexpr int kSettleLimitMs = 4 * KeyDecoder::kSequenceTimeoutMs;
+// Once the player is gone, how long all output together may wait for a
+// terminal that takes nothing, before what it cannot take is dropped.
+constexpr int kOutputPatienceMs = 100;
 
 void check_signals();
 
-// File names follow the user's locale (base/files.h); numbers keep the C
-// form whatever the locale writes them like. The terminal's encoding does
-// not depend on it (terminal_encoding.h).
+// The user's own file names (the program's path) follow the user's locale;
+// numbers keep the C form whatever the locale writes them like. Neither the
+// terminal's encoding (terminal_encoding.h) nor the saves' file names
+// (base/files.h) depend on it.
 void take_users_locale() {
   std::setlocale(LC_ALL, "");
   std::setlocale(LC_NUMERIC, "C");
@@ -111,8 +117,13 @@ class PosixPlatform final : public Platform {
 
   // Acts on the signals the handlers noted; may end or stop the process.
   void handle_signals();
+  // Output to the terminal, which never keeps a game whose player is gone.
+  void write_out(int fd, std::string_view bytes);
 
  private:
+  bool player_gone() const { return keys_ != nullptr && keys_->input_ended(); }
+  void stop_blocking_on(int fd);
+  void block_again();
   void connect_streams();
   void enter_raw_mode();
   void give_terminal_back();
@@ -143,6 +154,10 @@ class PosixPlatform final : public Platform {
   std::string title_;
   std::string kept_after_exit_;
   CursorTracker cursor_;
+  // The descriptors made non-blocking once the player was gone, with their
+  // flags as found; and until when output may still wait.
+  std::vector<std::pair<int, int>> made_non_blocking_;
+  std::int64_t output_patience_ends_ms_ = -1;
 
   // The streams keep pointing at these until the very end of the process, past
   // the destruction of every static object, so they are never freed.
@@ -247,8 +262,10 @@ void PosixPlatform::sleep_ms(int milliseconds) {
   // look like one key sent at once.
   const std::int64_t deadline = monotonic_ms() + std::max(milliseconds, 0);
   keys().read_ahead_until(deadline);
-  pause_for(static_cast<int>(std::max<std::int64_t>(deadline - monotonic_ms(), 0)), terminal_signals::wake_fd(),
-            check_signals);
+  // A pause is for the player's eyes: it ends as soon as the player is gone.
+  for (std::int64_t left = deadline - monotonic_ms(); left > 0 && !player_gone(); left = deadline - monotonic_ms()) {
+    pause_for(static_cast<int>(left), terminal_signals::wake_fd(), check_signals);
+  }
 }
 
 std::int32_t PosixPlatform::clock_ms() {
@@ -269,9 +286,9 @@ void PosixPlatform::set_title(const std::string& gbk_title) {
 }
 
 std::string PosixPlatform::program_path() {
-  // The path is a file name, in the file names' encoding.
+  // The path's folders were named by the user, in the user's locale.
   const std::string path = executable_path();
-  return base::file_names_are_utf8() ? base::utf8_to_gbk(path) : path;
+  return base::locale_is_utf8() ? base::utf8_to_gbk(path) : path;
 }
 
 void PosixPlatform::handle_signals() {
@@ -306,13 +323,44 @@ void PosixPlatform::handle_signals() {
   handling_signals_ = false;
 }
 
+// A terminal nobody reads (a frozen connection whose buffer is full) blocks
+// every write. While the player is there that is right: the game waits for
+// its screen. Once the player is gone, the world waiting to be saved must
+// not: writes stop blocking, wait a little in all, and then what the terminal
+// cannot take is dropped.
+void PosixPlatform::write_out(int fd, std::string_view bytes) {
+  if (!player_gone()) {
+    write_all(fd, bytes, check_signals);
+    return;
+  }
+  stop_blocking_on(fd);
+  if (output_patience_ends_ms_ < 0) output_patience_ends_ms_ = monotonic_ms() + kOutputPatienceMs;
+  write_all(fd, bytes, check_signals, output_patience_ends_ms_);
+}
+
+void PosixPlatform::stop_blocking_on(int fd) {
+  for (const auto& [changed, flags] : made_non_blocking_) {
+    if (changed == fd) return;
+  }
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (flags < 0 || (flags & O_NONBLOCK) != 0) return;
+  made_non_blocking_.emplace_back(fd, flags);
+  ::fcntl(fd, F_SETFL, flags | O_NONBLOCK);
+}
+
+// The flags belong to the terminal the shell goes on using.
+void PosixPlatform::block_again() {
+  for (const auto& [fd, flags] : made_non_blocking_) ::fcntl(fd, F_SETFL, flags);
+  made_non_blocking_.clear();
+}
+
 void PosixPlatform::connect_streams() {
   // Stopping the synchronisation replaces the streams' buffers, so it comes first.
   std::ios::sync_with_stdio(false);
   output_buffer_ = new TerminalOutputBuffer(
-      [](std::string_view bytes) { write_all(kOutputFd, bytes, check_signals); }, encoding_, &cursor_);
+      [](std::string_view bytes) { posix_platform().write_out(kOutputFd, bytes); }, encoding_, &cursor_);
   error_buffer_ = new TerminalOutputBuffer(
-      [](std::string_view bytes) { write_all(kErrorFd, bytes, check_signals); }, encoding_);
+      [](std::string_view bytes) { posix_platform().write_out(kErrorFd, bytes); }, encoding_);
   std::cout.rdbuf(output_buffer_);
   std::cerr.rdbuf(error_buffer_);
   std::clog.rdbuf(error_buffer_);
@@ -374,8 +422,9 @@ void PosixPlatform::give_terminal_back() {
     reset += kShowCursor;
     if (on_alternate_screen_) reset += kLeaveAlternateScreen;
     if (title_pushed_) reset += kPopTitle;
-    write_all(kOutputFd, reset);
+    write_out(kOutputFd, reset);
   }
+  block_again();
   if (have_saved_modes_) ::tcsetattr(kInputFd, TCSANOW, &saved_modes_);
 }
 

@@ -68,7 +68,7 @@ InputSource::Status FdInputSource::read(std::string& bytes, int timeout_ms) {
 
 std::int64_t FdInputSource::now_ms() { return monotonic_ms(); }
 
-void write_all(int fd, std::string_view bytes, SignalCheck on_signal) {
+void write_all(int fd, std::string_view bytes, SignalCheck on_signal, std::int64_t give_up_at_ms) {
   while (!bytes.empty()) {
     if (on_signal != nullptr) on_signal();
     const ssize_t written = ::write(fd, bytes.data(), bytes.size());
@@ -77,9 +77,11 @@ void write_all(int fd, std::string_view bytes, SignalCheck on_signal) {
     } else if (written < 0 && errno == EINTR) {
       continue;
     } else if (written < 0 && errno == EAGAIN) {
-      // A descriptor someone made non-blocking: wait until it takes more.
+      // A non-blocking descriptor: wait until it takes more, or give up.
+      const int wait = give_up_at_ms < 0 ? kBlockedOutputWaitMs : remaining_ms(give_up_at_ms);
+      if (wait <= 0) return;
       pollfd watched{fd, POLLOUT, 0};
-      ::poll(&watched, 1, kBlockedOutputWaitMs);
+      ::poll(&watched, 1, wait);
     } else {
       return;
     }
@@ -93,7 +95,10 @@ void pause_for(int milliseconds, int wake_fd, SignalCheck on_signal) {
     if (wait <= 0) return;
     pollfd watched{wake_fd, POLLIN, 0};
     const int ready = ::poll(&watched, wake_fd >= 0 ? 1 : 0, wait);
-    if (ready > 0 && (watched.revents & POLLIN) != 0) answer_wake_up(wake_fd, on_signal);
+    if (ready > 0 && (watched.revents & POLLIN) != 0) {
+      answer_wake_up(wake_fd, on_signal);
+      return;
+    }
   }
 }
 

@@ -34,9 +34,12 @@ class FdInputSource final : public InputSource {
 
 // Writes all of `bytes`, going on after partial writes and interruptions.
 // Errors (a closed pipe, a hung-up terminal) are ignored: output is best effort.
-void write_all(int fd, std::string_view bytes, SignalCheck on_signal = nullptr);
+// A non-blocking descriptor that takes nothing is waited for, or, given a
+// time `give_up_at_ms` (of monotonic_ms), only until then: the rest is dropped.
+void write_all(int fd, std::string_view bytes, SignalCheck on_signal = nullptr, std::int64_t give_up_at_ms = -1);
 
-// Waits `milliseconds`, noticing signals through `wake_fd` on the way.
+// Waits `milliseconds`, or less: until a signal noticed through `wake_fd` has
+// been answered.
 void pause_for(int milliseconds, int wake_fd = -1, SignalCheck on_signal = nullptr);
 
 std::int64_t monotonic_ms();

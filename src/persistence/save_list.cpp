@@ -9,19 +9,19 @@
 #include "base/files.h"
 #include "persistence/save_file.h"
 #include "persistence/save_name.h"
+#include "persistence/save_slot.h"
 
 namespace persistence {
 namespace {
 
-using SaveEntry = std::pair<std::string, std::string>;
-
-// The first line of a file, up to its first LF or CR; only the first bytes
-// are read, so listing costs the same for a world of any size. Nothing when
-// the file cannot be read.
+// The first line of a plain file, up to its first LF or CR; only the first
+// bytes are read, so listing costs the same for a world of any size. Nothing
+// when the file cannot be read, or is no plain file (a FIFO put in place of a
+// save would block the read).
 std::optional<std::string> first_line_of(const std::filesystem::path& path) {
   std::string why;
   std::optional<base::File> file = base::File::open_for_reading(path, why);
-  if (!file) return std::nullopt;
+  if (!file || !file->is_regular()) return std::nullopt;
   std::string line;
   std::array<char, 256> piece{};
   while (line.size() < kLongestWorldName) {
@@ -44,34 +44,42 @@ std::optional<SaveEntry> save_entry_of(const std::filesystem::directory_entry& e
   if (!file_name) return std::nullopt;
   const std::optional<std::string_view> stem = stem_of_save_file(*file_name);
   if (!stem) return std::nullopt;
-  // Listed only when `open` of the name finds this very file again.
-  std::optional<std::string> save_name = save_name_of_stem(*stem, naming);
-  if (!save_name) return std::nullopt;
   std::optional<std::string> world_name = first_line_of(entry.path());
   if (!world_name) return std::nullopt;
-  return SaveEntry{std::move(*save_name), std::move(*world_name)};
+  return SaveEntry{entry.path(), shown_name_of_stem(*stem, naming), std::move(*world_name)};
 }
 
 }  // namespace
-}  // namespace persistence
 
-std::vector<std::pair<std::string, std::string>> game::findDatFiles() {
-  std::vector<persistence::SaveEntry> saves;
+std::vector<SaveEntry> list_saves() {
+  std::vector<SaveEntry> saves;
   try {
-    const persistence::FileNaming naming = persistence::running_file_naming();
-    const std::optional<std::filesystem::path> directory = base::path_of_name(persistence::kSaveDirectory);
+    const FileNaming naming = running_file_naming();
+    const std::optional<std::filesystem::path> directory = base::path_of_name(kSaveDirectory);
     std::error_code error;
     // No saves/, or a plain file by that name: no saves. The list keeps the
     // directory's order; an error while reading it ends the list there.
     if (!directory || !std::filesystem::is_directory(*directory, error)) return saves;
     std::filesystem::directory_iterator entry(*directory, error);
     for (; !error && entry != std::filesystem::directory_iterator(); entry.increment(error)) {
-      if (std::optional<persistence::SaveEntry> save = persistence::save_entry_of(*entry, naming)) {
-        saves.push_back(std::move(*save));
-      }
+      if (std::optional<SaveEntry> save = save_entry_of(*entry, naming)) saves.push_back(std::move(*save));
     }
   } catch (const std::exception&) {
     // Memory ran out: the saves found so far are still right.
   }
   return saves;
+}
+
+}  // namespace persistence
+
+std::vector<std::pair<std::string, std::string>> game::findDatFiles() {
+  std::vector<std::pair<std::string, std::string>> pairs;
+  try {
+    for (persistence::SaveEntry& save : persistence::list_saves()) {
+      pairs.emplace_back(std::move(save.save_name), std::move(save.world_name));
+    }
+  } catch (const std::exception&) {
+    // Memory ran out: the saves found so far are still right.
+  }
+  return pairs;
 }

@@ -2,6 +2,7 @@
 #include <array>
 #include <cstring>
 #include <exception>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,21 +23,31 @@ struct Layout {
   std::uint64_t trailer() const { return cells() + kCellBlockBytes; }
   std::uint64_t treasures() const { return name_length + kFixedBytes; }
 
-  // What the byte at `offset` belongs to, for "file ends at byte N inside ...".
-  std::string part_at(std::uint64_t offset) const {
-    if (offset < seed()) return "the world name";
-    if (offset < cells()) return "the seed";
-    if (offset < trailer()) return "the cells";
-    if (offset >= treasures()) return "treasure " + std::to_string((offset - treasures()) / kTreasureBytes + 1);
+  // Where the file ends when it ends at `offset`.
+  Problem ends_at(std::uint64_t offset) const {
+    Problem problem;
+    problem.kind = Problem::Kind::kEndsInside;
+    problem.offset = offset;
+    problem.part = part_at(offset);
+    if (problem.part == FilePart::kTreasure) problem.count = (offset - treasures()) / kTreasureBytes + 1;
+    return problem;
+  }
+
+ private:
+  FilePart part_at(std::uint64_t offset) const {
+    if (offset < seed()) return FilePart::kWorldName;
+    if (offset < cells()) return FilePart::kSeed;
+    if (offset < trailer()) return FilePart::kCells;
+    if (offset >= treasures()) return FilePart::kTreasure;
     // Inside the trailer, since the treasures start where it ends.
-    std::string_view part;
+    std::optional<FilePart> part;
     std::uint64_t end = trailer();
     Trailer fields;
-    for_each_trailer_field(fields, [&](std::string_view name, const auto& field) {
+    for_each_trailer_field(fields, [&](FilePart field_part, const auto& field) {
       end += sizeof field;
-      if (part.empty() && offset < end) part = name;
+      if (!part && offset < end) part = field_part;
     });
-    return std::string(part);
+    return part.value_or(FilePart::kTreasureCount);
   }
 };
 
@@ -104,28 +115,32 @@ class SaveReader {
   std::string why_;
 };
 
-std::string position_text(std::int64_t x, std::int64_t y) {
-  // Appended piece by piece: GCC 12 warns falsely about "(" + ... at -O3.
-  std::string text = "(";
-  text.append(std::to_string(x)).append(", ").append(std::to_string(y)).append(")");
-  return text;
-}
-
 // The first value in `row` that the game could not work with, if any: a type
 // without a glyph, a level without a colour on a non-empty cell, a treasure
 // kind that names no statistic on a treasure cell. Other fields of a cell are
 // never read.
-std::optional<std::string> fault_in_row(const game::point* row, int row_index) {
+std::optional<Problem> fault_in_row(const game::point* row, int row_index) {
   for (int column = 0; column < game::kWorldSize; ++column) {
     const game::point& cell = row[column];
     const bool type_ok = cell.type >= kEmptyCell && cell.type <= kHighestCellType;
     const bool level_ok = cell.type == kEmptyCell || (cell.level >= 0 && cell.level < kLevels);
     const bool kind_ok = cell.type != kTreasureCell || (cell.b.type >= 0 && cell.b.type < kTreasureKinds);
     if (type_ok && level_ok && kind_ok) continue;
-    const std::string where = position_text(row_index - game::kWorldHalf, column - game::kWorldHalf);
-    if (!type_ok) return "cell " + where + " has type " + std::to_string(cell.type);
-    if (!level_ok) return "cell " + where + " of type " + std::to_string(cell.type) + " has level " + std::to_string(cell.level);
-    return "treasure cell " + where + " has kind " + std::to_string(cell.b.type);
+    Problem problem;
+    problem.x = row_index - game::kWorldHalf;
+    problem.y = column - game::kWorldHalf;
+    if (!type_ok) {
+      problem.kind = Problem::Kind::kCellType;
+      problem.value = cell.type;
+    } else if (!level_ok) {
+      problem.kind = Problem::Kind::kCellLevel;
+      problem.type = cell.type;
+      problem.value = cell.level;
+    } else {
+      problem.kind = Problem::Kind::kTreasureKind;
+      problem.value = cell.b.type;
+    }
+    return problem;
   }
   return std::nullopt;
 }
@@ -136,7 +151,7 @@ bool on_the_grid(std::int32_t coordinate) {
 
 Trailer decode_trailer(const unsigned char* bytes) {
   Trailer trailer;
-  for_each_trailer_field(trailer, [&](std::string_view, auto& field) {
+  for_each_trailer_field(trailer, [&](FilePart, auto& field) {
     little_endian::get(bytes, field);
     bytes += sizeof field;
   });
@@ -150,30 +165,33 @@ class Load {
       : world_(world), source_(source), reader_(source), shown_name_(shown_name) {}
 
   Result run() {
-    if (!world_.has_world()) return refuse("there is no world to read into");
+    if (!world_.has_world()) return refuse(kind_only(Problem::Kind::kNoWorld));
     std::string why;
     const std::optional<std::uint64_t> size = source_.size(why);
-    if (!size) return Result{false, "cannot read " + shown_name_ + ": " + why};
+    if (!size) return Result::refused(Problem::Kind::kCannotRead, shown_name_, why);
     size_ = *size;
 
     std::string name;
     if (std::optional<Result> refused = read_name(name)) return *refused;
     const Layout layout{name.size()};
     // A short file is refused before its 80 MiB of cells are read.
-    if (size_ < layout.treasures()) return refuse(ends_at(layout, size_));
+    if (size_ < layout.treasures()) return refuse(layout.ends_at(size_));
 
     std::array<unsigned char, kSeedBytes> seed{};
     if (!reader_.read_exact(seed.data(), seed.size())) return cut_short(layout);
     for (int row = 0; row < game::kWorldSize; ++row) {
       // Straight into the game's own row: no second copy of the world.
       if (!reader_.read_exact(world_.world[row], kRowBytes)) return cut_short(layout);
-      if (std::optional<std::string> fault = fault_in_row(world_.world[row], row)) return refuse(*fault);
+      if (std::optional<Problem> fault = fault_in_row(world_.world[row], row)) return refuse(*fault);
     }
     std::array<unsigned char, kTrailerBytes> trailer_bytes{};
     if (!reader_.read_exact(trailer_bytes.data(), trailer_bytes.size())) return cut_short(layout);
     const Trailer trailer = decode_trailer(trailer_bytes.data());
     if (!on_the_grid(trailer.x) || !on_the_grid(trailer.y)) {
-      return refuse("the player's position " + position_text(trailer.x, trailer.y) + " is outside the world");
+      Problem outside = kind_only(Problem::Kind::kPositionOutside);
+      outside.x = trailer.x;
+      outside.y = trailer.y;
+      return refuse(outside);
     }
 
     std::vector<std::pair<ll, int128>> treasures;
@@ -194,27 +212,36 @@ class Load {
   }
 
  private:
-  Result refuse(const std::string& why) const { return Result{false, shown_name_ + ": " + why}; }
+  static Problem kind_only(Problem::Kind kind) {
+    Problem problem;
+    problem.kind = kind;
+    return problem;
+  }
 
-  std::string ends_at(const Layout& layout, std::uint64_t offset) const {
-    return "file ends at byte " + std::to_string(offset) + " inside " + layout.part_at(offset);
+  Result refuse(Problem problem) const {
+    problem.file = shown_name_;
+    return Result::failure(std::move(problem));
   }
 
   // A read that came up short: the file shrank since its size was taken, or
   // the system could not read it.
   Result cut_short(const Layout& layout) const {
-    if (reader_.failed()) return Result{false, "cannot read " + shown_name_ + ": " + reader_.why()};
-    return refuse(ends_at(layout, reader_.offset()));
+    if (reader_.failed()) return Result::refused(Problem::Kind::kCannotRead, shown_name_, reader_.why());
+    return refuse(layout.ends_at(reader_.offset()));
   }
 
   std::optional<Result> read_name(std::string& name) {
     switch (reader_.read_line(name, kLongestWorldName)) {
       case SaveReader::Line::kRead: return std::nullopt;
-      case SaveReader::Line::kTooLong: return refuse(world_name_too_long());
-      case SaveReader::Line::kFailed: return Result{false, "cannot read " + shown_name_ + ": " + reader_.why()};
+      case SaveReader::Line::kTooLong: {
+        Problem too_long = kind_only(Problem::Kind::kNameTooLong);
+        too_long.count = kLongestWorldName;
+        return refuse(too_long);
+      }
+      case SaveReader::Line::kFailed: return Result::refused(Problem::Kind::kCannotRead, shown_name_, reader_.why());
       case SaveReader::Line::kNoLineEnd: break;
     }
-    return refuse("file ends at byte " + std::to_string(reader_.offset()) + " inside the world name");
+    return refuse(Layout{reader_.offset()}.ends_at(reader_.offset()));
   }
 
   // The count is checked against the bytes left before the list is allocated.
@@ -222,12 +249,15 @@ class Load {
                                        std::vector<std::pair<ll, int128>>& treasures) {
     const std::uint64_t room = size_ - layout.treasures();
     if (count > room / kTreasureBytes) {
-      return refuse("the treasure count " + std::to_string(count) + " is more than the " + std::to_string(room) +
-                    " bytes after it hold");
+      Problem too_many = kind_only(Problem::Kind::kTooManyTreasures);
+      too_many.count = count;
+      too_many.room = room;
+      return refuse(too_many);
     }
     if (room != count * kTreasureBytes) {
-      return refuse("file goes on for " + std::to_string(room - count * kTreasureBytes) +
-                    " bytes after its last treasure");
+      Problem beyond = kind_only(Problem::Kind::kBytesAfterTreasures);
+      beyond.count = room - count * kTreasureBytes;
+      return refuse(beyond);
     }
     treasures.reserve(count);
     std::array<unsigned char, kTreasureBytes * 256> chunk{};
@@ -268,19 +298,31 @@ Result load_world(game& world, ByteSource& source, std::string_view shown_name) 
   return Load(world, source, shown_name).run();
 }
 
+Result load_world(game& world, const SaveSlot& slot) {
+  try {
+    std::string why;
+    std::optional<base::File> file = base::File::open_for_reading(slot.file(), why);
+    if (!file) return Result::refused(Problem::Kind::kCannotOpen, slot.shown(), why);
+    if (!file->is_regular()) return Result::refused(Problem::Kind::kNotRegularFile, slot.shown());
+    FileSource source(std::move(*file));
+    return load_world(world, source, slot.shown());
+  } catch (const std::exception& error) {
+    return failure_after(error, Problem::Kind::kCannotRead, slot.shown());
+  }
+}
+
 }  // namespace persistence
 
 persistence::Result game::open(std::string savename) {
   try {
-    const std::string shown = persistence::save_path_shown(savename);
-    const std::optional<std::filesystem::path> path = persistence::save_file_path(savename);
-    std::string why = "the name makes no file name here";
-    std::optional<base::File> file;
-    if (path) file = base::File::open_for_reading(*path, why);
-    if (!file) return persistence::Result{false, "cannot open " + shown + ": " + why};
-    persistence::FileSource source(std::move(*file));
-    return persistence::load_world(*this, source, shown);
+    const std::optional<persistence::SaveSlot> slot = persistence::SaveSlot::of_name(savename);
+    if (!slot) {
+      return persistence::Result::refused(persistence::Problem::Kind::kNoFileName,
+                                          persistence::save_path_shown(savename));
+    }
+    return persistence::load_world(*this, *slot);
   } catch (const std::exception& error) {
-    return persistence::failure_after(error, "cannot read", savename);
+    return persistence::failure_after(error, persistence::Problem::Kind::kCannotRead,
+                                      persistence::save_path_shown(savename));
   }
 }

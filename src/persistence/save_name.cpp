@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <utility>
 
 #include "base/files.h"
 #include "base/text_encoding.h"
@@ -155,12 +156,9 @@ std::optional<std::filesystem::path> save_file_path(std::string_view save_name) 
   return path_in_save_directory(stem_on_disk(save_name, running_file_naming()).append(kSaveExtension));
 }
 
-FileNaming running_file_naming() {
-  return FileNaming{base::file_names_follow_windows_rules(), base::file_names_are_utf8()};
-}
+FileNaming running_file_naming() { return FileNaming{base::file_names_follow_windows_rules()}; }
 
 std::string stem_on_disk(std::string_view save_name, FileNaming naming) {
-  if (!naming.utf8) return escape(save_name, false, naming);
   const std::string utf8 = base::gbk_to_utf8(save_name);
   const bool converts_cleanly = base::utf8_to_gbk(utf8) == save_name;
   return converts_cleanly ? escape(utf8, false, naming) : escape(save_name, true, naming);
@@ -168,15 +166,20 @@ std::string stem_on_disk(std::string_view save_name, FileNaming naming) {
 
 std::optional<std::string> save_name_of_stem(std::string_view stem, FileNaming naming) {
   const std::string bytes = unescape(stem, naming);
-  // Where names are UTF-8 the bytes are the name's text, or, escaped from 0x80
-  // up, the GBK bytes of a name that is no clean text. The one whose file
-  // this is wins; a stem no name maps to has none.
-  if (naming.utf8) {
-    std::string gbk = base::utf8_to_gbk(bytes);
-    if (stem_on_disk(gbk, naming) == stem) return gbk;
-  }
+  // The bytes are the name's text, or, escaped from 0x80 up, the GBK bytes of
+  // a name that is no clean text. The one whose file this is wins; a stem no
+  // name maps to has none.
+  std::string gbk = base::utf8_to_gbk(bytes);
+  if (stem_on_disk(gbk, naming) == stem) return gbk;
   if (stem_on_disk(bytes, naming) == stem) return bytes;
   return std::nullopt;
+}
+
+std::string shown_name_of_stem(std::string_view stem, FileNaming naming) {
+  if (std::optional<std::string> save_name = save_name_of_stem(stem, naming)) return std::move(*save_name);
+  std::string gbk = base::utf8_to_gbk(stem);
+  const bool is_utf8 = base::gbk_to_utf8(gbk) == stem;
+  return is_utf8 ? gbk : std::string(stem);
 }
 
 std::optional<std::string_view> stem_of_save_file(std::string_view file_name) {

@@ -2,15 +2,16 @@
 // How a save's name (GBK bytes, as the player typed the world's name) becomes
 // the name of its file in saves/ and back.
 //
-// A name is kept as it is, converted to UTF-8 where names on disk are UTF-8,
-// except for what a file name cannot hold: each such byte becomes "%" and two
-// upper-case hex digits. Those are "/" and NUL everywhere; under Windows' rules
-// also "\", ":", "*", "?", "<", ">", "|", '"' and the control characters, and
-// the first letter of a device name (CON, NUL, COM1, ...). A GBK name that is
-// no clean text keeps its bytes from 0x80 up as "%XY" where disk names are
-// UTF-8. A "%" of the name is written "%25" only where it would otherwise read
-// as one of these escapes, so "100%" stays "100%". Two different names never
-// share a file, and the same name always gives the same file.
+// A name is converted to UTF-8 and kept as it is, whatever the locale (the
+// terminal's encoding is not the file system's), except for what a file name
+// cannot hold: each such byte becomes "%" and two upper-case hex digits. Those
+// are "/" and NUL everywhere; under Windows' rules also "\", ":", "*", "?",
+// "<", ">", "|", '"' and the control characters, and the first letter of a
+// device name (CON, NUL, COM1, ...). A GBK name that is no clean text keeps
+// its bytes from 0x80 up as "%XY". A "%" of the name is written "%25" only
+// where it would otherwise read as one of these escapes, so "100%" stays
+// "100%". Two different names never share a file, and the same name always
+// gives the same file.
 
 #include <filesystem>
 #include <optional>
@@ -35,18 +36,21 @@ std::optional<std::filesystem::path> save_file_path(std::string_view save_name);
 
 struct FileNaming {
   bool windows_rules = false;  // the characters and device names Windows refuses
-  bool utf8 = false;           // names on disk are UTF-8 text, not raw bytes
 };
 
-// The naming of the running system (and, on POSIX, of its locale now).
+// The naming of the running system.
 FileNaming running_file_naming();
 
 // The file stem (file name without ".dat") that holds the save `save_name`.
 std::string stem_on_disk(std::string_view save_name, FileNaming naming);
 
 // The save name whose stem on disk is `stem`, or nothing when no name maps to
-// it (a file named by hand with something that reads as an escape).
+// it (a file named by hand, or by a game that named files otherwise).
 std::optional<std::string> save_name_of_stem(std::string_view stem, FileNaming naming);
+// The name the save list shows for any stem: its save name, or else the
+// stem's text as it stands (UTF-8 text as GBK; bytes that are no UTF-8, as
+// the GBK a game in a locale of bytes named its files with).
+std::string shown_name_of_stem(std::string_view stem, FileNaming naming);
 
 // The stem of a save file's name: "a.dat" gives "a". Nothing when the name's
 // extension is not exactly ".dat"; the extension starts at the last dot, and a

@@ -1,4 +1,6 @@
 #include <exception>
+#include <new>
+#include <optional>
 #include <string>
 #include <system_error>
 
@@ -8,17 +10,23 @@
 
 namespace persistence {
 
-Result failure_after(const std::exception& error, std::string_view what_failed, std::string_view savename) noexcept {
+Result failure_after(const std::exception& error, Problem::Kind kind, std::string_view shown_file) noexcept {
   try {
-    return Result{false, std::string(what_failed) + " " + save_path_shown(savename) + ": " + error.what()};
+    if (dynamic_cast<const std::bad_alloc*>(&error) != nullptr) kind = Problem::Kind::kOutOfMemory;
+    return Result::refused(kind, std::string(shown_file), error.what());
   } catch (const std::exception&) {
-    return Result{false, "out of memory"};  // short enough to need no memory
+    // No memory even for the file's name.
+    return Result::refused(Problem::Kind::kOutOfMemory, {});
   }
 }
 
 bool SaveSteps::create_directory(const std::filesystem::path& directory, std::string& why) {
   return base::create_directories(directory, why);
 }
+
+Result SaveSteps::claim(SaveSlot& slot) { return slot.claim(); }
+
+void SaveSteps::clean_up(const std::filesystem::path& directory) { remove_what_dead_games_left(directory); }
 
 bool SaveSteps::create_new(const std::filesystem::path& file, std::string& why) {
   file_ = base::File::create_new(file, why);
@@ -33,6 +41,11 @@ bool SaveSteps::close(std::string& why) {
   const bool closed = file_->close(why);
   file_.reset();
   return closed;
+}
+
+bool SaveSteps::keep_backup(const std::filesystem::path& target, const std::filesystem::path& backup,
+                            std::string& why) {
+  return base::keep_as_backup(target, backup, why);
 }
 
 bool SaveSteps::replace(const std::filesystem::path& source, const std::filesystem::path& target, std::string& why) {
@@ -74,7 +87,7 @@ bool write_world(const game& world, SaveSteps& steps, std::string& why) {
                         .treasure_count = player.baowu.size()};
   std::string tail;
   tail.reserve(kTrailerBytes + kTreasureBytes * player.baowu.size());
-  for_each_trailer_field(trailer, [&](std::string_view, const auto& field) { little_endian::put(tail, field); });
+  for_each_trailer_field(trailer, [&](FilePart, const auto& field) { little_endian::put(tail, field); });
   for (const auto& [kind, amount] : player.baowu) {
     little_endian::put_int64(tail, kind);
     little_endian::put_int128(tail, amount);
@@ -84,46 +97,62 @@ bool write_world(const game& world, SaveSteps& steps, std::string& why) {
 
 // A name the world could not be read back under is refused before anything
 // is written: the first LF ends the name in the file.
-std::optional<std::string> unsaveable_name(const std::string& worldname) {
-  if (worldname.find('\n') != std::string::npos) return "the world name holds a line break";
-  if (worldname.size() > kLongestWorldName) return world_name_too_long();
+std::optional<Problem::Kind> unsaveable_name(const std::string& worldname) {
+  if (worldname.find('\n') != std::string::npos) return Problem::Kind::kNameHasLineBreak;
+  if (worldname.size() > kLongestWorldName) return Problem::Kind::kNameTooLong;
   return std::nullopt;
+}
+
+// The temporary file, written whole and on the disk, takes the save's place;
+// a new world's first save keeps the file it replaces as the backup.
+bool write_in_place(const game& world, SaveSlot& slot, SaveSteps& steps, std::string& why) {
+  const std::filesystem::path temporary = slot.temporary_file();
+  // Under the slot's lock a temporary file can only be one a game died with.
+  steps.discard(temporary);
+  if (!steps.create_new(temporary, why)) return false;
+  const bool replaced = write_world(world, steps, why) && steps.sync(why) && steps.close(why) &&
+                        (!slot.keeps_backup() || steps.keep_backup(slot.file(), slot.backup_file(), why)) &&
+                        steps.replace(temporary, slot.file(), why);
+  if (!replaced) steps.discard(temporary);
+  return replaced;
 }
 
 }  // namespace
 
-Result save_world(const game& world, std::string_view savename, SaveSteps& steps) {
-  const auto cannot_write = [&](const std::string& why) {
-    return Result{false, "cannot write " + save_path_shown(savename) + ": " + why};
-  };
-  if (!world.has_world()) return cannot_write("there is no world");
-  if (const std::optional<std::string> why = unsaveable_name(world.worldname)) return cannot_write(*why);
-
-  const std::optional<std::filesystem::path> directory = base::path_of_name(kSaveDirectory);
-  const std::optional<std::filesystem::path> target = save_file_path(savename);
-  // Not ending in ".dat" and starting with a dot, the temporary file is never
-  // listed; the process id keeps two games that save at once apart.
-  const std::optional<std::filesystem::path> temporary =
-      path_in_save_directory(".save-" + std::to_string(base::process_id()) + ".tmp");
-  if (!directory || !target || !temporary) return cannot_write("the name makes no file name here");
-
+Result save_world(const game& world, SaveSlot& slot, SaveSteps& steps) {
+  if (!world.has_world()) return Result::refused(Problem::Kind::kNoWorld, slot.shown());
+  if (const std::optional<Problem::Kind> kind = unsaveable_name(world.worldname)) {
+    Result refused = Result::refused(*kind, slot.shown());
+    if (*kind == Problem::Kind::kNameTooLong) refused.problem.count = kLongestWorldName;
+    return refused;
+  }
+  const std::filesystem::path directory = slot.file().parent_path();
   std::string why;
-  if (!steps.create_directory(*directory, why)) {
-    return Result{false, "cannot create the directory " + std::string(kSaveDirectory) + ": " + why};
+  if (!steps.create_directory(directory, why)) {
+    return Result::refused(Problem::Kind::kCannotCreateDirectory, std::string(kSaveDirectory), why);
   }
-  // One left by a run of ours that was killed while saving is no one's now.
-  steps.discard(*temporary);
-  if (!steps.create_new(*temporary, why)) return cannot_write(why);
-  const bool replaced = write_world(world, steps, why) && steps.sync(why) && steps.close(why) &&
-                        steps.replace(*temporary, *target, why);
-  if (!replaced) {
-    steps.discard(*temporary);
-    return cannot_write(why);
-  }
-  if (!steps.sync_directory(*directory, why)) {
-    return Result{false, save_path_shown(savename) + " is written but may not be on the disk yet: " + why};
-  }
+  if (Result claimed = steps.claim(slot); !claimed) return claimed;
+  steps.clean_up(directory);
+  if (!write_in_place(world, slot, steps, why)) return Result::refused(Problem::Kind::kCannotWrite, slot.shown(), why);
+  slot.backup_kept();
+  if (!steps.sync_directory(directory, why)) return Result::refused(Problem::Kind::kNotOnDiskYet, slot.shown(), why);
   return Result{};
+}
+
+Result save_world(const game& world, SaveSlot& slot) {
+  try {
+    SaveSteps steps;
+    return save_world(world, slot, steps);
+  } catch (const std::exception& error) {
+    // Memory for a path or a line ran out; the old save is still whole.
+    return failure_after(error, Problem::Kind::kCannotWrite, slot.shown());
+  }
+}
+
+Result save_world(const game& world, std::string_view savename, SaveSteps& steps) {
+  std::optional<SaveSlot> slot = SaveSlot::of_name(savename);
+  if (!slot) return Result::refused(Problem::Kind::kNoFileName, save_path_shown(savename));
+  return save_world(world, *slot, steps);
 }
 
 }  // namespace persistence
@@ -133,7 +162,7 @@ persistence::Result game::save(std::string savename) {
     persistence::SaveSteps steps;
     return persistence::save_world(*this, savename, steps);
   } catch (const std::exception& error) {
-    // Memory for a path or a line ran out; the old save is still whole.
-    return persistence::failure_after(error, "cannot write", savename);
+    return persistence::failure_after(error, persistence::Problem::Kind::kCannotWrite,
+                                      persistence::save_path_shown(savename));
   }
 }

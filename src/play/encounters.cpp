@@ -2,6 +2,7 @@
 // playthrough.
 #include <string>
 
+#include "console/escape_output.h"
 #include "console/platform.h"
 #include "play/engine.h"
 #include "play/rules.h"
@@ -11,15 +12,22 @@ namespace {
 
 constexpr int kBlowPauseMs = 100;
 constexpr int kFightEndPauseMs = 1000;
+// A fight of more exchanges than a player would sit through (generated
+// worlds with the starting statistics never need so many) shows its first
+// few, then one line with their number and the end.
+constexpr int128 kLongestToldFight = 100;
+constexpr int128 kExchangesShownOfALongFight = 5;
 
 game::point& players_cell(game& world) { return world.cell(world.localplayer.x, world.localplayer.y); }
 
-// A fight is paced for the player to follow. Once the input has ended (the
-// terminal closed, a termination request) nobody follows it, and the world
-// waiting to be saved should not wait for a long fight's pauses.
+// Once the input has ended (the terminal closed, a termination request, the
+// end of piped input) nobody follows the fight: its outcome stands at once,
+// and the world waiting to be saved waits for no more of its lines.
+bool nobody_watching() { return console::platform().input_ended(); }
+
+// A fight is paced for the player to follow.
 void pause(int milliseconds) {
-  console::Platform& platform = console::platform();
-  if (!platform.input_ended()) platform.sleep_ms(milliseconds);
+  if (!nobody_watching()) console::platform().sleep_ms(milliseconds);
 }
 
 void tell_blow(const std::string& prefix, ll damage, const std::string& suffix) {
@@ -32,24 +40,33 @@ void tell_end(const std::string& text) {
   pause(kFightEndPauseMs);
 }
 
+const std::string& end_message(const Fight& fight, const Voice& voice) {
+  switch (fight.outcome) {
+    case Fight::Outcome::kMonsterSlain: return voice.monster_slain;
+    case Fight::Outcome::kPlayerSlain: return voice.player_slain;
+    case Fight::Outcome::kStalemate: break;
+  }
+  return voice.stalemate;
+}
+
 // Every blow on its own line, with the pauses that let the player follow.
 void tell_fight(const Fight& fight, const Voice& voice) {
   say(voice.fight_start);
-  // The last blow is the player's when the monster falls, the monster's
-  // otherwise.
-  const bool monster_falls = fight.outcome == Fight::Outcome::kMonsterSlain;
-  for (int128 exchange = 1;; ++exchange) {
+  // The player strikes in every exchange, the monster in each but the last
+  // when it falls.
+  const int128 exchanges = fight.player_blows;
+  const bool too_long = exchanges > kLongestToldFight;
+  const int128 shown = too_long ? kExchangesShownOfALongFight : exchanges;
+  for (int128 exchange = 1; exchange <= shown; ++exchange) {
+    if (nobody_watching()) return;
     tell_blow(voice.player_blow_prefix, fight.player_damage, voice.player_blow_suffix);
-    if (monster_falls && exchange == fight.player_blows) {
-      tell_end(voice.monster_slain);
-      return;
-    }
-    tell_blow(voice.monster_blow_prefix, fight.monster_damage, voice.monster_blow_suffix);
-    if (!monster_falls && exchange == fight.monster_blows) {
-      tell_end(fight.outcome == Fight::Outcome::kPlayerSlain ? voice.player_slain : voice.stalemate);
-      return;
+    if (exchange <= fight.monster_blows) {
+      tell_blow(voice.monster_blow_prefix, fight.monster_damage, voice.monster_blow_suffix);
     }
   }
+  if (nobody_watching()) return;
+  if (too_long) say(voice.long_fight_prefix + console::tos(exchanges) + voice.long_fight_suffix);
+  tell_end(end_message(fight, voice));
 }
 
 }  // namespace

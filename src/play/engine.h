@@ -3,9 +3,12 @@
 // the frame loop with its encounters, until Escape or death. A voice says how
 // each step is shown.
 
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "persistence/result.h"
+#include "persistence/save_slot.h"
 #include "play/voice.h"
 #include "world/game.h"
 
@@ -16,16 +19,17 @@ int playthrough(game& world, const Voice& voice);
 
 // The pieces the playthrough is made of, each in its own file.
 
-// Lists the saves, reads the answers and creates or opens the world. False
-// when there is nothing to play: input ended at a prompt, or the save could
-// not be opened.
-bool choose_world(game& world, const Voice& voice);
+// Lists the saves, reads the answers and creates or opens the world, which
+// the returned slot holds (locked) for the rest of the playthrough. Nothing
+// when there is nothing to play: input ended at a prompt, another game has
+// the world, or the save could not be opened.
+std::optional<persistence::SaveSlot> choose_world(game& world, const Voice& voice);
 
-// Runs frames until Escape, the end of input or death. A frame is written as
-// what changed on the screen; kEverything writes each one whole, as a
-// reference for the tests.
+// Runs frames until Escape, the end of input or death; the world is saved to
+// `slot`. A frame is written as what changed on the screen; kEverything
+// writes each one whole, as a reference for the tests.
 enum class Redraw { kChanges, kEverything };
-int run_frame_loop(game& world, const Voice& voice, Redraw redraw = Redraw::kChanges);
+int run_frame_loop(game& world, const Voice& voice, persistence::SaveSlot& slot, Redraw redraw = Redraw::kChanges);
 
 // How an encounter, or a key, leaves the playthrough.
 enum class Next { kGoOn, kLeave, kDied };
@@ -39,9 +43,9 @@ Next pick_up_treasure(game& world, const Voice& voice);
 enum class FightEnd { kWon, kStalemate, kDied };
 FightEnd fight_monster(game& world, const Voice& voice);
 
-// Escape: the world is saved under its name, and if that fails the player
-// is told why before the playthrough ends. Returns the playthrough's 0.
-int end_with_save(game& world, const Voice& voice);
+// Escape: the world is saved to its slot, and if that fails the player is
+// told why. True when it was saved.
+bool save_at_escape(game& world, const Voice& voice, persistence::SaveSlot& slot);
 
 // Shared output steps.
 // Written and flushed at once; the next frame is drawn whole.
@@ -50,7 +54,7 @@ void clear_to_top_left();
 // `text` with every control byte shown as '?', so a name or a message read
 // from a file cannot move the cursor or send the terminal a command.
 std::string printable(std::string_view text);
-// One line about a failed save or load; waits for a key.
-void tell_and_wait(const std::string& lead_in, const std::string& problem, const Voice& voice);
+// One line about a failed save or load, in the voice's words; waits for a key.
+void tell_and_wait(const std::string& lead_in, const persistence::Problem& problem, const Voice& voice);
 
 }  // namespace play

@@ -22,9 +22,10 @@ struct Position {
 
 class FrameLoop {
  public:
-  FrameLoop(game& world, const Voice& voice, Redraw redraw)
+  FrameLoop(game& world, const Voice& voice, persistence::SaveSlot& slot, Redraw redraw)
       : world_(world),
         voice_(voice),
+        slot_(slot),
         screen_(redraw == Redraw::kEverything ? console::ScreenUpdater::Mode::kEverything
                                               : console::ScreenUpdater::Mode::kChanges) {}
 
@@ -34,7 +35,8 @@ class FrameLoop {
         case Next::kGoOn:
           break;
         case Next::kLeave:
-          return end_with_save(world_, voice_);
+          if (leave()) return 0;
+          break;
         case Next::kDied:
           return 0;
       }
@@ -62,6 +64,15 @@ class FrameLoop {
   }
 
   void write(const std::string& frame) { screen_.write(frame, size_); }
+
+  // Escape saves and ends the playthrough. A save that failed was told; the
+  // world is still here, so the player is back in it (and may free some
+  // room and press Escape again), unless nobody is there any more.
+  bool leave() {
+    if (save_at_escape(world_, voice_, slot_) || console::platform().input_ended()) return true;
+    clear_to_top_left();
+    return false;
+  }
 
   Position position() const { return Position{world_.localplayer.x, world_.localplayer.y}; }
 
@@ -139,6 +150,7 @@ class FrameLoop {
 
   game& world_;
   const Voice& voice_;
+  persistence::SaveSlot& slot_;
   console::ScreenUpdater screen_;
   std::optional<console::WindowSize> size_;  // the window's, as the frame was composed
   bool f3_ = false;
@@ -151,6 +163,8 @@ class FrameLoop {
 
 }  // namespace
 
-int run_frame_loop(game& world, const Voice& voice, Redraw redraw) { return FrameLoop(world, voice, redraw).run(); }
+int run_frame_loop(game& world, const Voice& voice, persistence::SaveSlot& slot, Redraw redraw) {
+  return FrameLoop(world, voice, slot, redraw).run();
+}
 
 }  // namespace play

@@ -5,6 +5,7 @@
 #include "console/escape_output.h"
 #include "console/platform.h"
 #include "persistence/result.h"
+#include "persistence/save_file.h"
 #include "play/engine.h"
 #include "play/voice.h"
 #include "world/game.h"
@@ -30,18 +31,18 @@ std::string printable(std::string_view text) {
   return shown;
 }
 
-void tell_and_wait(const std::string& lead_in, const std::string& problem, const Voice& voice) {
-  say(lead_in + printable(problem) + voice.press_a_key + "\n");
+void tell_and_wait(const std::string& lead_in, const persistence::Problem& problem, const Voice& voice) {
+  say(lead_in + printable(voice.describe(problem)) + voice.press_a_key + "\n");
   console::platform().read_key();
 }
 
-int end_with_save(game& world, const Voice& voice) {
-  const persistence::Result saved = world.save(world.worldname);
+bool save_at_escape(game& world, const Voice& voice, persistence::SaveSlot& slot) {
+  const persistence::Result saved = persistence::save_world(world, slot);
   if (!saved) {
     clear_to_top_left();
     tell_and_wait(voice.not_saved, saved.problem, voice);
   }
-  return 0;
+  return saved.ok;
 }
 
 int playthrough(game& world, const Voice& voice) {
@@ -52,8 +53,9 @@ int playthrough(game& world, const Voice& voice) {
     console::platform().read_key();
     return 0;
   }
-  if (!choose_world(world, voice)) return 0;
-  return run_frame_loop(world, voice);
+  std::optional<persistence::SaveSlot> slot = choose_world(world, voice);
+  if (!slot) return 0;
+  return run_frame_loop(world, voice, *slot);
 }
 
 }  // namespace play

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "console/window_size.h"
+#include "persistence/result.h"
 #include "world/tables.h"
 
 namespace play {
@@ -26,6 +27,9 @@ struct Voice {
   std::string no_saves;
   std::string choice_prompt;
   std::string name_prompt;
+  // Why a name is refused; the name prompt follows again.
+  std::string name_empty;
+  std::string name_too_long;
   std::string seed_prompt;
   std::string initialising;
   std::string loading;
@@ -45,13 +49,18 @@ struct Voice {
   std::string monster_blow_prefix, monster_blow_suffix;
   std::string monster_slain;
   std::string player_slain;
+  // A fight too long to watch ends its first exchanges with one line: the
+  // number of exchanges between these two, then the slain message.
+  std::string long_fight_prefix, long_fight_suffix;
   // Said (loud or silent) when neither side can hurt the other.
   std::string stalemate;
 
   // Troubles, each shown as one line before a key wait. The problem the save
-  // files report follows the lead-in.
+  // files report follows the lead-in, in the words of `describe`.
   std::string not_saved;
   std::string not_opened;
+  std::string not_created;
+  std::string (*describe)(const persistence::Problem& problem) = nullptr;
   std::string press_a_key;  // closes those lines
   std::string no_memory;
   // The line shown instead of the map when the window is too small for it.

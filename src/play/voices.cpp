@@ -3,6 +3,7 @@
 #include <string>
 
 #include "base/text_encoding.h"
+#include "play/problem_words.h"
 #include "play/voice.h"
 #include "world/tables.h"
 
@@ -35,6 +36,8 @@ Voice make_chinese() {
   v.no_saves = GBK("没有可用的存档。\n");
   v.choice_prompt = GBK("输入0创建新存档，输入其它数字打开对应存档（若有）。\n");
   v.name_prompt = GBK("请输入世界名：（至多32字符，回车确认）\n");
+  v.name_empty = GBK("世界名不能为空。\n");
+  v.name_too_long = GBK("世界名太长，这里的文件系统存不下它的存档。\n");
   v.seed_prompt = GBK("请输入种子：（留空以生成随机种子，回车确认）\n");
   v.initialising = GBK("初始化中...");
   v.loading = GBK("加载中...");
@@ -50,10 +53,14 @@ Voice make_chinese() {
   v.monster_blow_suffix = GBK("点伤害！\n");
   v.monster_slain = GBK("怪物被你击杀了！");
   v.player_slain = GBK("你被怪物击杀了！");
+  v.long_fight_prefix = GBK("……这场战斗共");
+  v.long_fight_suffix = GBK("个回合。");
   v.stalemate = GBK("你与怪物谁也伤不了谁，战斗结束！");
 
   v.not_saved = GBK("世界未能保存：");
   v.not_opened = GBK("存档无法打开：");
+  v.not_created = GBK("世界未能创建：");
+  v.describe = describe_zh;
   v.press_a_key = GBK("（按任意键继续）");
   v.no_memory = GBK("内存不足，无法创建世界。按任意键返回。");
   v.window_too_small = too_small_zh;
@@ -71,6 +78,8 @@ Voice make_english() {
       "Enter 0 to create a new archive, and enter other numbers to open the corresponding archive (if "
       "available).\n";
   v.name_prompt = "Please enter the world name: (up to 32 characters, press enter to confirm)\n";
+  v.name_empty = "The world name cannot be empty.\n";
+  v.name_too_long = "The world name is too long for a save file here.\n";
   v.seed_prompt = "Please enter the seed:(Leave blank to generate a random seed and press Enter to confirm)\n";
   v.initialising = "Initializing...";
   v.loading = "Loading...";
@@ -87,10 +96,14 @@ Voice make_english() {
   v.monster_blow_suffix = " damage to you!\n";
   v.monster_slain = "You killed the monster!";
   v.player_slain = "The monster killed you!";
+  v.long_fight_prefix = "... and so on: ";
+  v.long_fight_suffix = " exchanges in all. ";
   v.stalemate = "Neither of you can hurt the other. The battle ends!";
 
   v.not_saved = "The world was not saved: ";
   v.not_opened = "The archive could not be opened: ";
+  v.not_created = "The world was not created: ";
+  v.describe = describe_en;
   v.press_a_key = " (press any key)";
   v.no_memory = "Not enough memory for the world. Press any key to return.";
   v.window_too_small = too_small_en;
@@ -105,6 +118,8 @@ Voice make_developer() {
   v.no_saves = "None.\n";
   v.choice_prompt = "> ";
   v.name_prompt = "> ";
+  v.name_empty = "Empty name.\n";
+  v.name_too_long = "Name too long.\n";
   v.seed_prompt = "> ";
 
   v.bordered_view = false;
@@ -117,6 +132,8 @@ Voice make_developer() {
 
   v.not_saved = "Not saved: ";
   v.not_opened = "Not opened: ";
+  v.not_created = "Not created: ";
+  v.describe = describe_dev;
   v.no_memory = "out of memory";
   v.window_too_small = too_small_dev;
   return v;

@@ -13,6 +13,7 @@
 
 #include "base/key_codes.h"
 #include "console/terminal_output.h"
+#include "persistence/save_slot.h"
 #include "play/engine.h"
 #include "support/scratch_directory.h"
 #include "support/scripted_platform.h"
@@ -137,7 +138,8 @@ std::vector<Snapshot> play(const play::Voice& voice, play::Redraw redraw) {
   game world;
   world.worldname = "w";
   make_world(world);
-  play::run_frame_loop(world, voice, redraw);
+  persistence::SaveSlot slot = *persistence::SaveSlot::of_name(world.worldname);
+  play::run_frame_loop(world, voice, slot, redraw);
   return platform.seen;
 }
 

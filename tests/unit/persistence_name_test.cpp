@@ -12,13 +12,13 @@ namespace {
 
 using persistence::FileNaming;
 using persistence::save_name_of_stem;
+using persistence::shown_name_of_stem;
 using persistence::stem_on_disk;
 using persistence::stem_of_save_file;
 
-constexpr FileNaming kPosixRaw{false, false};
-constexpr FileNaming kPosixUtf8{false, true};
-constexpr FileNaming kWindows{true, true};
-const std::vector<FileNaming> kEveryNaming = {kPosixRaw, kPosixUtf8, kWindows, {true, false}};
+constexpr FileNaming kPosix{false};
+constexpr FileNaming kWindows{true};
+const std::vector<FileNaming> kEveryNaming = {kPosix, kWindows};
 
 const std::string kLanternGbk = "\xc7\xe0\xb5\xc6";      // 青灯
 const std::string kLanternUtf8 = "\xe9\x9d\x92\xe7\x81\xaf";
@@ -40,13 +40,13 @@ TEST(SaveName, OrdinaryNamesAreTheirOwnFileNames) {
       EXPECT_EQ(save_name_of_stem(name, naming), name) << name;
     }
   }
-  EXPECT_EQ(stem_on_disk("a\\b:c", kPosixUtf8), "a\\b:c");  // only Windows refuses these
+  EXPECT_EQ(stem_on_disk("a\\b:c", kPosix), "a\\b:c");  // only Windows refuses these
 }
 
 TEST(SaveName, SeparatorsAndRefusedCharactersAreEscaped) {
-  EXPECT_EQ(stem_on_disk("../up", kPosixRaw), "..%2Fup");
-  EXPECT_EQ(stem_on_disk(std::string("a\0b", 3), kPosixRaw), "a%00b");
-  EXPECT_EQ(stem_on_disk("a%2Fb", kPosixRaw), "a%252Fb");  // would read as "a/b"
+  EXPECT_EQ(stem_on_disk("../up", kPosix), "..%2Fup");
+  EXPECT_EQ(stem_on_disk(std::string("a\0b", 3), kPosix), "a%00b");
+  EXPECT_EQ(stem_on_disk("a%2Fb", kPosix), "a%252Fb");  // would read as "a/b"
   EXPECT_EQ(stem_on_disk("..\\up", kWindows), "..%5Cup");
   EXPECT_EQ(stem_on_disk("a:b*c?\"<>|\t", kWindows), "a%3Ab%2Ac%3F%22%3C%3E%7C%09");
 }
@@ -58,7 +58,7 @@ TEST(SaveName, WindowsDeviceNamesAreKeptOffTheDevices) {
     const std::string stem = stem_on_disk(device, kWindows);
     EXPECT_EQ(stem.substr(0, 1), "%") << device;
     EXPECT_EQ(save_name_of_stem(stem, kWindows), device);
-    EXPECT_EQ(stem_on_disk(device, kPosixUtf8), device);
+    EXPECT_EQ(stem_on_disk(device, kPosix), device);
   }
   if (base::gbk_to_utf8(com_superscript_one) == "COM\xC2\xB9") {  // wine has no GB18030
     EXPECT_EQ(stem_on_disk(com_superscript_one, kWindows), "%43OM\xC2\xB9");
@@ -69,20 +69,21 @@ TEST(SaveName, WindowsDeviceNamesAreKeptOffTheDevices) {
   EXPECT_EQ(stem_on_disk("%43ON", kWindows), "%2543ON");  // "%43ON" would read as "CON"
 }
 
-TEST(SaveName, ChineseNamesAreUtf8OnUtf8SystemsAndBytesElsewhere) {
-  EXPECT_EQ(stem_on_disk(kLanternGbk, kPosixUtf8), kLanternUtf8);
+TEST(SaveName, ChineseNamesAreUtf8OnDiskAndOtherFileNamesAreShownAsTheyRead) {
+  EXPECT_EQ(stem_on_disk(kLanternGbk, kPosix), kLanternUtf8);
   EXPECT_EQ(stem_on_disk(kLanternGbk, kWindows), kLanternUtf8);
-  EXPECT_EQ(save_name_of_stem(kLanternUtf8, kPosixUtf8), kLanternGbk);
-  EXPECT_EQ(stem_on_disk(kLanternGbk, kPosixRaw), kLanternGbk);
-  EXPECT_EQ(save_name_of_stem(kLanternGbk, kPosixRaw), kLanternGbk);
+  EXPECT_EQ(save_name_of_stem(kLanternUtf8, kPosix), kLanternGbk);
 
   // GBK that is no clean text still gets a file of its own, in ASCII.
   const std::string broken = "a\xc7\xff";
-  EXPECT_EQ(stem_on_disk(broken, kPosixUtf8), "a%C7%FF");
-  EXPECT_EQ(save_name_of_stem("a%C7%FF", kPosixUtf8), broken);
+  EXPECT_EQ(stem_on_disk(broken, kPosix), "a%C7%FF");
+  EXPECT_EQ(save_name_of_stem("a%C7%FF", kPosix), broken);
 
-  // A GBK file name met where names are UTF-8 maps from no save name.
-  EXPECT_EQ(save_name_of_stem(kLanternGbk, kPosixUtf8), std::nullopt);
+  // A GBK file name (made by a game that named files in the locale's bytes)
+  // maps from no save name, and shows as the GBK text it is.
+  EXPECT_EQ(save_name_of_stem(kLanternGbk, kPosix), std::nullopt);
+  EXPECT_EQ(shown_name_of_stem(kLanternGbk, kPosix), kLanternGbk);
+  EXPECT_EQ(shown_name_of_stem(kLanternUtf8, kPosix), kLanternGbk);
   EXPECT_EQ(save_name_of_stem("a%2F", kWindows).value_or(""), "a/");
 }
 

@@ -7,19 +7,28 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "persistence/little_endian.h"
 #include "persistence/save_file.h"
 #include "persistence/save_name.h"
+#include "persistence/save_slot.h"
 #include "support/scratch_directory.h"
 #include "world/game.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using persistence::FilePart;
 using persistence::kFixedBytes;
+using persistence::Problem;
+using Kind = Problem::Kind;
 using SaveList = std::vector<std::pair<std::string, std::string>>;
+
+Problem refused(Kind kind, std::string file, std::string words = {}) {
+  return persistence::Result::refused(kind, std::move(file), std::move(words)).problem;
+}
 
 // Each test runs in a fresh directory of its own, since saves/ is relative to
 // the working directory.
@@ -138,7 +147,7 @@ TEST_F(SaveFiles, TheListShowsSavesInTheDirectoryByTheirFirstLine) {
   EXPECT_TRUE(lister.findDatFiles().empty());  // no saves/ at all
   write_file("saves", "a plain file");
   EXPECT_TRUE(lister.findDatFiles().empty());
-  EXPECT_EQ(lister.save("x").problem.rfind("cannot create the directory saves: ", 0), 0u);
+  EXPECT_EQ(lister.save("x").problem.kind, Kind::kCannotCreateDirectory);
 
   fs::remove("saves");
   fs::create_directories("saves/d.dat");
@@ -168,7 +177,72 @@ TEST_F(SaveFiles, ASaveIsOpenedByItsFileNameAndSavedUnderItsWorldName) {
   EXPECT_EQ(sorted(loaded.findDatFiles()), (SaveList{{"abc", "abc"}, {"xyz", "abc"}}));
 
   game missing;
-  EXPECT_EQ(missing.open("nothing").problem, "cannot open saves/nothing.dat: No such file or directory");
+  EXPECT_EQ(missing.open("nothing").problem, refused(Kind::kCannotOpen, "saves/nothing.dat", "No such file or directory"));
+}
+
+std::int32_t tick_in(const fs::path& file, std::size_t name_length) {
+  std::int32_t tick = 0;
+  const std::string bytes = bytes_of(file, name_length + 9 + persistence::kCellBlockBytes + 8, 4);
+  std::memcpy(&tick, bytes.data(), sizeof tick);
+  return tick;
+}
+
+std::vector<std::string> files_in(const fs::path& directory) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(directory)) names.push_back(entry.path().filename().string());
+  return sorted(names);
+}
+
+// A playthrough holds its world's file: a world opened from a copy is saved
+// back to the copy, and no other game can take the file meanwhile.
+TEST_F(SaveFiles, AWorldIsSavedBackToTheFileItWasOpenedFromWhichNoOtherGameCanTake) {
+  game world;
+  world.worldname = "abc";
+  world.tick = 1;
+  ASSERT_TRUE(world.save("abc"));
+  fs::copy_file("saves/abc.dat", "saves/backup.dat");
+  std::vector<persistence::SaveEntry> listed = persistence::list_saves();
+  std::erase_if(listed, [](const persistence::SaveEntry& entry) { return entry.save_name != "backup"; });
+  ASSERT_EQ(listed.size(), 1u);
+  EXPECT_EQ(listed[0].world_name, "abc");
+
+  persistence::SaveSlot slot = persistence::SaveSlot::of_entry(listed[0]);
+  ASSERT_TRUE(slot.claim());
+  game copy;
+  ASSERT_TRUE(persistence::load_world(copy, slot));
+  copy.tick = 5;
+  ASSERT_TRUE(persistence::save_world(copy, slot));
+  EXPECT_EQ(tick_in("saves/backup.dat", 3), 5);
+  EXPECT_EQ(tick_in("saves/abc.dat", 3), 1);
+
+  persistence::SaveSlot second = persistence::SaveSlot::of_entry(listed[0]);
+  EXPECT_EQ(second.claim().problem, refused(Kind::kInUse, "saves/backup.dat"));
+  EXPECT_EQ(world.save("backup").problem.kind, Kind::kInUse);
+  slot.release();
+  EXPECT_TRUE(second.claim());
+  second.release();
+  EXPECT_EQ(files_in("saves"), (std::vector<std::string>{"abc.dat", "backup.dat"}));
+}
+
+// A new world that takes a save's name replaces it at its first save, and
+// the save it replaced stays as one hidden backup, which the list never shows.
+TEST_F(SaveFiles, ANewWorldOfATakenNameKeepsTheSaveItReplacesAsTheBackup) {
+  game world;
+  world.worldname = "abc";
+  world.tick = 1;
+  ASSERT_TRUE(world.save("abc"));
+  for (const std::int32_t replaced : {1, 3}) {
+    std::optional<persistence::SaveSlot> slot = persistence::SaveSlot::of_new_world("abc");
+    ASSERT_TRUE(slot && slot->claim());
+    world.tick = replaced + 1;
+    ASSERT_TRUE(persistence::save_world(world, *slot));
+    world.tick = replaced + 2;  // the Escape save of the same world keeps no backup
+    ASSERT_TRUE(persistence::save_world(world, *slot));
+    EXPECT_EQ(tick_in("saves/.abc.dat.bak", 3), replaced);
+    EXPECT_EQ(tick_in("saves/abc.dat", 3), replaced + 2);
+  }
+  EXPECT_EQ(files_in("saves"), (std::vector<std::string>{".abc.dat.bak", "abc.dat"}));
+  EXPECT_EQ(world.findDatFiles(), (SaveList{{"abc", "abc"}}));
 }
 
 TEST_F(SaveFiles, NamesWithSeparatorsStayInsideSaves) {
@@ -193,16 +267,18 @@ TEST_F(SaveFiles, NamesWithSeparatorsStayInsideSaves) {
   EXPECT_EQ(loaded.worldname, "a/b");
 }
 
-// Windows names are Unicode (a POSIX run in a UTF-8 locale is tested apart).
-TEST_F(SaveFiles, AChineseNameFindsItsFileWhereNamesAreUnicode) {
-  if (!persistence::running_file_naming().utf8) GTEST_SKIP() << "file names here are bytes";
+// Names on disk are UTF-8 whatever the locale.
+TEST_F(SaveFiles, AChineseNameFindsItsUtf8File) {
   const std::string lantern_gbk = "\xc7\xe0\xb5\xc6";
   fs::create_directories("saves");
   write_file(fs::path(u8"saves/\u9752\u706f.dat"), lantern_gbk + "\n");
   game world;
   EXPECT_EQ(world.findDatFiles(), (SaveList{{lantern_gbk, lantern_gbk}}));
   // Found by its GBK name, then refused for its length.
-  EXPECT_EQ(world.open(lantern_gbk).problem, "saves/" + lantern_gbk + ".dat: file ends at byte 5 inside the seed");
+  Problem ends = refused(Kind::kEndsInside, "saves/" + lantern_gbk + ".dat");
+  ends.offset = 5;
+  ends.part = FilePart::kSeed;
+  EXPECT_EQ(world.open(lantern_gbk).problem, ends);
 }
 
 // A save written to memory, as the writer sees a file.
@@ -211,6 +287,8 @@ class SaveToMemory final : public persistence::SaveSteps {
   std::string bytes;
 
   bool create_directory(const fs::path&, std::string&) override { return true; }
+  persistence::Result claim(persistence::SaveSlot&) override { return {}; }
+  void clean_up(const fs::path&) override {}
   bool create_new(const fs::path&, std::string&) override { return true; }
   bool write(const void* data, std::size_t size, std::string&) override {
     bytes.append(static_cast<const char*>(data), size);
@@ -257,26 +335,49 @@ TEST_F(SaveFiles, ADamagedFileIsRefusedAndLeftAlone) {
   const std::uint64_t trailer = 3 + 9 + persistence::kCellBlockBytes;
   const std::uint64_t bad_cell = cell_offset(3, -3, 17);
 
+  // What is wrong and where, as the loader reports it.
+  const auto ends = [](std::uint64_t offset, FilePart part) {
+    Problem problem = refused(Kind::kEndsInside, "saves/abc.dat");
+    problem.offset = offset;
+    problem.part = part;
+    return problem;
+  };
+  const auto fault = [](Kind kind, std::int64_t x, std::int64_t y, std::int64_t value = 0) {
+    Problem problem = refused(kind, "saves/abc.dat");
+    problem.x = x;
+    problem.y = y;
+    problem.value = value;
+    return problem;
+  };
+  const auto counted = [](Kind kind, std::uint64_t count, std::uint64_t room = 0) {
+    Problem problem = refused(kind, "saves/abc.dat");
+    problem.count = count;
+    problem.room = room;
+    return problem;
+  };
+  Problem wrong_level = fault(Kind::kCellLevel, -3, 17, 5);
+  wrong_level.type = 1;
+
   struct Damage {
     std::uint64_t cut_at;  // the file's new length, or 0
     std::uint64_t offset;  // where `bytes` go, if any
     std::string bytes;
-    std::string problem;
+    Problem problem;
   };
   const std::vector<Damage> damages = {
-      {2, 0, "", "file ends at byte 2 inside the world name"},
-      {7, 0, "", "file ends at byte 7 inside the seed"},
-      {3 + 4409, 0, "", "file ends at byte 4412 inside the cells"},
-      {trailer + 20, 0, "", "file ends at byte " + std::to_string(trailer + 20) + " inside lingli"},
-      {size - 30, 0, "", "the treasure count 2 is more than the 18 bytes after it hold"},
-      {0, bad_cell, int32_bytes(12), "cell (-3, 17) has type 12"},
-      {0, bad_cell, int32_bytes(-1), "cell (-3, 17) has type -1"},
-      {0, bad_cell + 4, int32_bytes(5), "cell (-3, 17) of type 1 has level 5"},
-      {0, bad_cell + 16, int64_bytes(3), "treasure cell (-3, 17) has kind 3"},
-      {0, trailer, int32_bytes(512), "the player's position (512, 0) is outside the world"},
-      {0, trailer + 4, int32_bytes(-513), "the player's position (0, -513) is outside the world"},
-      {0, trailer + 76, int64_bytes(-1), "the treasure count 18446744073709551615 is more than the 48 bytes after it hold"},
-      {0, trailer + 76, int64_bytes(1), "file goes on for 24 bytes after its last treasure"},
+      {2, 0, "", ends(2, FilePart::kWorldName)},
+      {7, 0, "", ends(7, FilePart::kSeed)},
+      {3 + 4409, 0, "", ends(4412, FilePart::kCells)},
+      {trailer + 20, 0, "", ends(trailer + 20, FilePart::kLingli)},
+      {size - 30, 0, "", counted(Kind::kTooManyTreasures, 2, 18)},
+      {0, bad_cell, int32_bytes(12), fault(Kind::kCellType, -3, 17, 12)},
+      {0, bad_cell, int32_bytes(-1), fault(Kind::kCellType, -3, 17, -1)},
+      {0, bad_cell + 4, int32_bytes(5), wrong_level},
+      {0, bad_cell + 16, int64_bytes(3), fault(Kind::kTreasureKind, -3, 17, 3)},
+      {0, trailer, int32_bytes(512), fault(Kind::kPositionOutside, 512, 0)},
+      {0, trailer + 4, int32_bytes(-513), fault(Kind::kPositionOutside, 0, -513)},
+      {0, trailer + 76, int64_bytes(-1), counted(Kind::kTooManyTreasures, 18446744073709551615u, 48)},
+      {0, trailer + 76, int64_bytes(1), counted(Kind::kBytesAfterTreasures, 24)},
   };
   game target;
   for (const Damage& damage : damages) {
@@ -285,7 +386,7 @@ TEST_F(SaveFiles, ADamagedFileIsRefusedAndLeftAlone) {
     SaveInMemory damaged(std::string_view(bytes).substr(0, damage.cut_at != 0 ? damage.cut_at : size));
     const persistence::Result loaded = persistence::load_world(target, damaged, "saves/abc.dat");
     EXPECT_FALSE(loaded.ok);
-    EXPECT_EQ(loaded.problem, "saves/abc.dat: " + damage.problem);
+    EXPECT_EQ(loaded.problem, damage.problem);
     bytes.replace(damage.offset, damage.bytes.size(), overwritten);
   }
 
@@ -293,7 +394,7 @@ TEST_F(SaveFiles, ADamagedFileIsRefusedAndLeftAlone) {
   const fs::path file = "saves/abc.dat";
   write_file(file, "no line end");
   const auto damaged_time = fs::last_write_time(file);
-  EXPECT_EQ(target.open("abc").problem, "saves/abc.dat: file ends at byte 11 inside the world name");
+  EXPECT_EQ(target.open("abc").problem, ends(11, FilePart::kWorldName));
   EXPECT_EQ(fs::file_size(file), 11u);
   EXPECT_EQ(fs::last_write_time(file), damaged_time);
 }
@@ -362,7 +463,7 @@ TEST_F(SaveFiles, ASaveThatFailsAtAnyStepLeavesTheOldSaveWhole) {
   for (const Failure& failure : failures) {
     FailingSteps steps(failure.step, failure.write_budget);
     const persistence::Result saved = persistence::save_world(world, "abc", steps);
-    EXPECT_EQ(saved.problem, "cannot write saves/abc.dat: " + failure.words);
+    EXPECT_EQ(saved.problem, refused(Kind::kCannotWrite, "saves/abc.dat", failure.words));
     // No temporary file is left behind, and the old save loads as it was.
     EXPECT_EQ(std::distance(fs::directory_iterator("saves"), fs::directory_iterator()), 1);
   }
@@ -381,7 +482,7 @@ TEST_F(SaveFiles, ASaveThatFailsAtAnyStepLeavesTheOldSaveWhole) {
 TEST_F(SaveFiles, ANameThatCouldNotBeReadBackIsNotSaved) {
   game world;
   world.worldname = "two\nlines";
-  EXPECT_EQ(world.save("two").problem, "cannot write saves/two.dat: the world name holds a line break");
+  EXPECT_EQ(world.save("two").problem, refused(Kind::kNameHasLineBreak, "saves/two.dat"));
   EXPECT_FALSE(fs::exists("saves/two.dat"));
 }
 

@@ -6,6 +6,7 @@
 #include <deque>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <sstream>
 #include <string>
@@ -14,6 +15,7 @@
 #include "base/key_codes.h"
 #include "base/text_encoding.h"
 #include "console/platform.h"
+#include "persistence/save_slot.h"
 #include "play/engine.h"
 #include "play/frame.h"
 #include "support/scratch_directory.h"
@@ -34,13 +36,20 @@ std::size_t count(const std::string& text, const std::string& piece) {
 }
 
 // The scripted platform, with window sizes given out one per frame (the last
-// one stays) and a number of key waits that find no key.
+// one stays), a number of key waits that find no key, and what the player
+// does at a key.
 class PacedPlatform : public test_support::ScriptedPlatform {
  public:
   using ScriptedPlatform::ScriptedPlatform;
   std::deque<console::WindowSize> sizes;
   int idle_waits = 0;
+  std::function<void(int key)> on_key;
 
+  int read_key() override {
+    const int key = ScriptedPlatform::read_key();
+    if (on_key) on_key(key);
+    return key;
+  }
   std::optional<console::WindowSize> window_size() override {
     if (sizes.empty()) return std::nullopt;
     const console::WindowSize size = sizes.front();
@@ -70,6 +79,11 @@ class Playthrough : public ::testing::Test {
   void press(std::initializer_list<int> codes) { platform.typed.insert(platform.typed.end(), codes); }
   // A plain file named "saves": no save can create its directory.
   static void block_saves() { std::ofstream("saves") << "not a directory"; }
+  // The frame loop, saving to the file of the world's name.
+  int play_frames(const play::Voice& voice) {
+    persistence::SaveSlot slot = *persistence::SaveSlot::of_name(world.worldname);
+    return play::run_frame_loop(world, voice, slot);
+  }
   void place_monster(int x, int y, ll attack, ll defence, ll hp) {
     world.cell(x, y).type = 3;
     world.cell(x, y).m = {attack, defence, hp};
@@ -89,7 +103,7 @@ TEST_F(Playthrough, ALoudFightTellsEveryBlowWithItsPausesAndKeepsOnlyTheSlainCel
   place_monster(0, 1, 25, 0, 30);
   block_saves();
   press({224, 77, 27});  // right, onto the monster; Escape
-  EXPECT_EQ(play::run_frame_loop(world, play::chinese_voice()), 0);
+  EXPECT_EQ(play_frames(play::chinese_voice()), 0);
   const std::string blow = GBK("你对怪物造成了10点伤害！\n");
   const std::string hit = GBK("怪物对你造成了20点伤害！\n");
   EXPECT_EQ(count(out.text(), GBK("你遇到了了一个怪物！开始战斗！\n") + blow + hit + blow + hit + blow +
@@ -100,8 +114,8 @@ TEST_F(Playthrough, ALoudFightTellsEveryBlowWithItsPausesAndKeepsOnlyTheSlainCel
   EXPECT_TRUE(world.localplayer.hp == 100 && world.cell(0, 1).m.hp == 30);
 }
 
-// A hang-up in the middle of a long fight: the fight is told to its end at
-// once, and the world is saved without waiting out the pauses.
+// A hang-up in the middle of a fight: its outcome stands at once, nothing
+// more of it is told, and the world is saved without waiting out the pauses.
 class HangUpInAFight : public PacedPlatform {
  public:
   using PacedPlatform::PacedPlatform;
@@ -122,10 +136,11 @@ TEST(PlaythroughEnd, AHangUpDuringAFightSkipsTheRestOfItsPausesAndSaves) {
   world.cell(0, 0).type = 3;
   world.cell(0, 0).m = {6, 0, 400};  // 40 exchanges of 10 against 1
   platform.typed = {'x'};
-  EXPECT_EQ(play::run_frame_loop(world, play::english_voice()), 0);
+  persistence::SaveSlot slot = *persistence::SaveSlot::of_name("w");
+  EXPECT_EQ(play::run_frame_loop(world, play::english_voice(), slot), 0);
   EXPECT_EQ(platform.sleeps, (std::vector<int>{100}));
-  EXPECT_EQ(count(out.text(), "You have dealt 10 damage to the monster!\n"), 40u);
-  EXPECT_EQ(count(out.text(), "You killed the monster!"), 1u);
+  EXPECT_EQ(count(out.text(), "You have dealt 10 damage to the monster!\n"), 1u);
+  EXPECT_EQ(count(out.text(), "You killed the monster!"), 0u);
   EXPECT_EQ(world.cell(0, 0).type, 8);
   EXPECT_TRUE(fs::is_regular_file("saves/w.dat"));
 }
@@ -134,21 +149,63 @@ TEST_F(Playthrough, AStalemateIsToldOnceAndFoughtAgainOnlyWhenThePlayerComesBack
   place_monster(0, 0, 5, 10, 50);  // neither side can hurt the other
   block_saves();
   press({0, 61, 0, 61, 224, 77, 224, 75, 27, 'k'});  // F3 twice, away and back, Escape, a key
-  EXPECT_EQ(play::run_frame_loop(world, play::chinese_voice()), 0);
+  EXPECT_EQ(play_frames(play::chinese_voice()), 0);
   const std::string text = out.text();
   const std::string exchange = GBK("你对怪物造成了0点伤害！\n怪物对你造成了0点伤害！\n");
   EXPECT_EQ(count(text, exchange + GBK("你与怪物谁也伤不了谁，战斗结束！")), 2u);
   EXPECT_EQ(platform.sleeps, (std::vector<int>{100, 100, 1000, 100, 100, 1000}));
   EXPECT_TRUE(world.cell(0, 0).type == 3 && world.cell(0, 0).m.hp == 50 && world.localplayer.hp == 100);
-  // The failed save at Escape says why, then waits for the key.
-  EXPECT_EQ(count(text, GBK("世界未能保存：cannot create the directory saves")), 1u) << text;
+  // The failed save at Escape says why in the voice's words, then waits for
+  // the key; back in the world, the end of input tries once more.
+  EXPECT_EQ(count(text, GBK("世界未能保存：无法创建目录saves：")), 2u) << text;
   EXPECT_TRUE(text.ends_with(GBK("（按任意键继续）") + "\n" + kWait));
   EXPECT_TRUE(platform.typed.empty());
 
   out.clear();
   press({0, 61, 0, 61, 27});
-  play::run_frame_loop(world, play::developer_voice());
+  play_frames(play::developer_voice());
   EXPECT_EQ(count(out.text(), "Stalemate."), 1u);
+}
+
+TEST_F(Playthrough, AFightOfMoreThanAHundredExchangesShowsItsFirstAndOneLineForTheRest) {
+  place_monster(0, 1, 5, 9, 100);                // one point a blow and none back: 100 exchanges
+  place_monster(0, 2, 5, 9, 1'000'000'000'000'000);  // 10^15 exchanges
+  block_saves();
+  press({224, 77, 224, 77, 27});
+  play_frames(play::chinese_voice());
+  const std::string text = out.text();
+  const std::string exchange = GBK("你对怪物造成了1点伤害！\n怪物对你造成了0点伤害！\n");
+  const std::string last_blow = GBK("你对怪物造成了1点伤害！\n怪物被你击杀了！");
+  std::string every_blow = GBK("你遇到了了一个怪物！开始战斗！\n");
+  for (int i = 1; i < 100; ++i) every_blow += exchange;
+  EXPECT_EQ(count(text, every_blow + last_blow), 1u);
+  std::string first_five = GBK("你遇到了了一个怪物！开始战斗！\n");
+  for (int i = 0; i < 5; ++i) first_five += exchange;
+  EXPECT_EQ(count(text, first_five + GBK("……这场战斗共1000000000000000个回合。怪物被你击杀了！")), 1u) << text;
+  EXPECT_EQ(count(text, GBK("个回合")), 1u);
+  EXPECT_EQ(platform.sleeps.size(), 199u + 1 + 10 + 1);
+  EXPECT_TRUE(world.cell(0, 1).type == 8 && world.cell(0, 2).type == 8);
+}
+
+// Escape could not save: the player is back in the world (and frees the
+// way at the key that closes the message), where Escape saves.
+TEST_F(Playthrough, AFailedSaveAtEscapeReturnsToTheWorldWhereEscapeTriesAgain) {
+  world.worldname = "w";
+  block_saves();
+  platform.on_key = [](int key) {
+    if (key == 'k') fs::remove("saves");
+  };
+  press({27, 'k', 224, 77, 27});
+  EXPECT_EQ(play_frames(play::english_voice()), 0);
+  const std::string text = out.text();
+  const std::size_t told = text.find("The world was not saved: cannot create the directory saves");
+  ASSERT_NE(told, std::string::npos) << text;
+  // The message is cleared away and the map drawn again.
+  EXPECT_LT(text.find(kWait + "<cls>", told), text.find(kFrameStart, told)) << text;
+  EXPECT_EQ(count(text, "The world was not saved"), 1u);
+  game saved;
+  ASSERT_TRUE(saved.open("w"));
+  EXPECT_EQ(saved.localplayer.y, 1);
 }
 
 TEST_F(Playthrough, ATreasureWaitsForAKeyAndTheEndOfInputThenSaves) {
@@ -156,7 +213,7 @@ TEST_F(Playthrough, ATreasureWaitsForAKeyAndTheEndOfInputThenSaves) {
   world.cell(0, 0).b = {0, 20};
   block_saves();
   press({27, 0, 61});  // Escape only dismisses the wait; F3
-  EXPECT_EQ(play::run_frame_loop(world, play::english_voice()), 0);
+  EXPECT_EQ(play_frames(play::english_voice()), 0);
   // The status lines of the same frame follow the message on its line.
   const std::string text = out.text();
   EXPECT_EQ(count(text, "You find a treasure!Effect:Attack+20" + kWait + kWait + kWait +
@@ -172,7 +229,7 @@ TEST_F(Playthrough, AnIdleMapSleepsWithoutTimeLimitAFrameLikeTheLastWritesNothin
   platform.idle_waits = 3;  // each ends without a key, as a signal would end it
   block_saves();
   press({base::kCtrlL, 27});
-  play::run_frame_loop(world, play::english_voice());
+  play_frames(play::english_voice());
   EXPECT_EQ(platform.key_wait_ms, std::vector<int>(3, console::kNoTimeLimit));
   // The first frame whole; the second draws the top border again, in silver
   // now; the others write nothing, until Ctrl+L writes one whole again.
@@ -190,7 +247,7 @@ TEST_F(Playthrough, AWindowTooSmallForTheSmallestViewShowsOneLineUntilTheViewFit
   platform.sizes = {{10, 80}, {10, 80}, {27, 55}};
   block_saves();
   press({0, 61, 224, 80, 'q', 27});  // keys still work meanwhile: F3, down
-  play::run_frame_loop(world, play::english_voice());
+  play_frames(play::english_voice());
   const std::string text = out.text();
   const std::string line = "Window too small: needs 11 rows x 12 columns, has 10 x 80\x1b[K";
   // The first frame clears what the prompts left and shows only the line.
@@ -210,6 +267,19 @@ TEST_F(Playthrough, ANegativeAnswerMakesANewWorldAndTheEndOfInputAtAPromptCreate
   EXPECT_EQ(count(text, "Please enter the seed"), 0u);
   EXPECT_FALSE(fs::exists("saves"));
   EXPECT_EQ(platform.key_reads, 0);
+}
+
+TEST_F(Playthrough, ANameWhoseFileTheListCouldNotShowIsRefusedWithItsReasonAndAskedForAgain) {
+  type_lines("0\n\n" + std::string(300, 'x') + "\nok\n");  // then input ends at the seed prompt
+  EXPECT_EQ(play::playthrough(world, play::english_voice()), 0);
+  const std::string text = out.text();
+  const std::string prompt = "Please enter the world name: (up to 32 characters, press enter to confirm)\n";
+  EXPECT_EQ(count(text, prompt + "The world name cannot be empty.\n" + prompt +
+                            "The world name is too long for a save file here.\n" + prompt + "<cls>\x1b[1;1HPlease enter the seed"),
+            1u)
+      << text;
+  EXPECT_EQ(world.worldname, "ok");
+  EXPECT_FALSE(fs::exists("saves/ok.dat"));
 }
 
 TEST_F(Playthrough, AFailedFirstSaveIsToldAndTheWorldIsPlayedAllTheSame) {

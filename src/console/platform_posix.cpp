@@ -122,7 +122,7 @@ class PosixPlatform final : public Platform {
 
  private:
   bool player_gone() const { return keys_ != nullptr && keys_->input_ended(); }
-  void stop_blocking_on(int fd);
+  void stop_blocking_output();
   void block_again();
   void connect_streams();
   void enter_raw_mode();
@@ -308,6 +308,7 @@ void PosixPlatform::handle_signals() {
     // the process then still ends by that signal, as its sender expects.
     if (noted.terminate) ending_signal_ = SIGTERM;
     keys().end_input();
+    stop_blocking_output();
   }
   if (noted.stop) {
     suspend();
@@ -328,24 +329,23 @@ void PosixPlatform::handle_signals() {
 // its screen. Once the player is gone, the world waiting to be saved must
 // not: writes stop blocking, wait a little in all, and then what the terminal
 // cannot take is dropped.
+// (A write blocked when the termination request comes is interrupted; the
+// signal's answer makes the descriptors non-blocking, and the write goes on
+// as any later one.)
 void PosixPlatform::write_out(int fd, std::string_view bytes) {
-  if (!player_gone()) {
-    write_all(fd, bytes, check_signals);
-    return;
-  }
-  stop_blocking_on(fd);
-  if (output_patience_ends_ms_ < 0) output_patience_ends_ms_ = monotonic_ms() + kOutputPatienceMs;
-  write_all(fd, bytes, check_signals, output_patience_ends_ms_);
+  if (player_gone()) stop_blocking_output();
+  write_all(fd, bytes, check_signals, &output_patience_ends_ms_);
 }
 
-void PosixPlatform::stop_blocking_on(int fd) {
-  for (const auto& [changed, flags] : made_non_blocking_) {
-    if (changed == fd) return;
+void PosixPlatform::stop_blocking_output() {
+  if (output_patience_ends_ms_ < 0) output_patience_ends_ms_ = monotonic_ms() + kOutputPatienceMs;
+  if (!made_non_blocking_.empty()) return;
+  for (const int fd : {kOutputFd, kErrorFd}) {
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || (flags & O_NONBLOCK) != 0) continue;
+    made_non_blocking_.emplace_back(fd, flags);
+    ::fcntl(fd, F_SETFL, flags | O_NONBLOCK);
   }
-  const int flags = ::fcntl(fd, F_GETFL);
-  if (flags < 0 || (flags & O_NONBLOCK) != 0) return;
-  made_non_blocking_.emplace_back(fd, flags);
-  ::fcntl(fd, F_SETFL, flags | O_NONBLOCK);
 }
 
 // The flags belong to the terminal the shell goes on using.

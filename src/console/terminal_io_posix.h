@@ -34,9 +34,11 @@ class FdInputSource final : public InputSource {
 
 // Writes all of `bytes`, going on after partial writes and interruptions.
 // Errors (a closed pipe, a hung-up terminal) are ignored: output is best effort.
-// A non-blocking descriptor that takes nothing is waited for, or, given a
-// time `give_up_at_ms` (of monotonic_ms), only until then: the rest is dropped.
-void write_all(int fd, std::string_view bytes, SignalCheck on_signal = nullptr, std::int64_t give_up_at_ms = -1);
+// A non-blocking descriptor that takes nothing is waited for; once
+// `*give_up_at_ms` holds a time (of monotonic_ms; `on_signal` may set it),
+// only until then, and what is left is dropped.
+void write_all(int fd, std::string_view bytes, SignalCheck on_signal = nullptr,
+               const std::int64_t* give_up_at_ms = nullptr);
 
 // Waits `milliseconds`, or less: until a signal noticed through `wake_fd` has
 // been answered.

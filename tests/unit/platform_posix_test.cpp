@@ -175,6 +175,33 @@ TEST_F(PlatformInTerminal, TerminationEndsTheInputFirstSoTheGameCanWindDown) {
   expect_modes_as_found();
 }
 
+// A terminal nobody reads (a frozen connection) blocks every write. A
+// termination request still lets the game wind down and end: once the player
+// is gone, output waits no more.
+TEST_F(PlatformInTerminal, TerminationEndsAGameWhoseTerminalTakesNothing) {
+  start([] {
+    console::Platform& platform = console::native_platform();
+    platform.start();
+    say("READY\n");
+    const std::string lines(64 * 1024, 'x');
+    while (!platform.input_ended()) std::cout << lines << std::flush;  // blocks once the terminal is full
+    for (int i = 0; i < 100; ++i) std::cout << lines << std::flush;    // the game winding down
+    platform.restore();
+    return 0;
+  });
+  ASSERT_TRUE(wait_for("READY"));
+  // Nothing is read from here until the end.
+  ::usleep(200000);
+  ::kill(job_, SIGTERM);
+  const auto give_up = std::chrono::steady_clock::now() + kGiveUpAfter;
+  while (terminal_.status().kind == ExitStatus::Kind::kStillRunning && std::chrono::steady_clock::now() < give_up) {
+    ::usleep(10000);
+  }
+  EXPECT_TRUE(terminal_.status().exited_with(128 + SIGTERM)) << terminal_.status();
+  EXPECT_EQ(finish(), 128 + SIGTERM);
+  expect_modes_as_found();
+}
+
 TEST_F(PlatformInTerminal, AResizeEndsAWaitWithoutTimeLimitAndTheNewSizeIsTold) {
   start([] {
     console::Platform& platform = console::native_platform();

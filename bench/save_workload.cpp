@@ -1,6 +1,7 @@
 #include "save_workload.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -84,6 +85,12 @@ void prepare_world() {
 
 std::uint64_t save_file_bytes() { return fs::file_size(scratch().root() / kSavePath); }
 
+std::uint64_t save_file_bytes_on_disk() {
+  struct stat status {};
+  check(::stat((scratch().root() / kSavePath).c_str(), &status) == 0, "cannot stat " + kSavePath.string());
+  return static_cast<std::uint64_t>(status.st_blocks) * 512;  // st_blocks counts 512-byte units
+}
+
 void save_world(bool sync) {
   persistence::Result saved;
   if (sync) {
@@ -92,7 +99,7 @@ void save_world(bool sync) {
     UnsyncedSteps steps;
     saved = persistence::save_world(*saved_game(), "bench", steps);
   }
-  check(saved.ok, saved.problem);
+  check(saved.ok, "cannot save " + kSavePath.string());
 }
 
 void write_plain_file(bool sync) {
@@ -114,7 +121,7 @@ void write_plain_file(bool sync) {
 
 void load_world() {
   const persistence::Result loaded = loaded_game()->open("bench");
-  check(loaded.ok, loaded.problem);
+  check(loaded.ok, "cannot load " + kSavePath.string());
 }
 
 void read_plain_file() {

@@ -11,6 +11,8 @@ namespace save_workload {
 // Generates the world of seed 1 and saves it once, so there is a file to read.
 void prepare_world();
 std::uint64_t save_file_bytes();
+// What the save takes on the disk: blocks of zeros are holes and take none.
+std::uint64_t save_file_bytes_on_disk();
 
 // The game's save, with or without its syncs to the disk.
 void save_world(bool sync);

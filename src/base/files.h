@@ -57,9 +57,10 @@ class File {
   std::optional<std::uint64_t> size(std::string& why);
   // Reads up to `size` bytes into `into` and sets `got`; fewer only at the end.
   bool read(void* into, std::size_t size, std::size_t& got, std::string& why);
-  // Writes all `size` bytes or fails. Where the file system keeps holes, each
-  // 4 KiB block of the file that would hold only zeros is left a hole: it
-  // reads back as zeros and takes no room on the disk.
+  // Writes all `size` bytes or fails. In a file made by create_new, where
+  // the file system keeps holes, the zeros that would fill a 4 KiB block of
+  // the file are not written: the block is left a hole, which reads back as
+  // zeros and takes no room on the disk.
   bool write(const void* bytes, std::size_t size, std::string& why);
   // Returns once the written bytes are on the disk.
   bool sync(std::string& why);

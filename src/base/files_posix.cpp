@@ -33,9 +33,10 @@ bool fail(std::string& why) {
 // A file system that keeps holes keeps them in blocks of at least this size.
 constexpr std::size_t kBlockBytes = 4096;
 
-bool is_zero_block(const char* bytes) {
+// Whether the `size` bytes at `bytes`, at most a block, are all zeros.
+bool is_zero(const char* bytes, std::size_t size) {
   static const char zeros[kBlockBytes] = {};
-  return std::memcmp(bytes, zeros, kBlockBytes) == 0;
+  return std::memcmp(bytes, zeros, size) == 0;
 }
 
 // The common limit, for a file system that names none.
@@ -142,19 +143,19 @@ bool File::read(void* into, std::size_t size, std::size_t& got, std::string& why
   return true;
 }
 
-// The bytes go out in runs: a run of data in one write at its place, a run
-// of whole zero blocks of the file (counted from the file's start) skipped.
+// The bytes go out in runs, block by block of the file (counted from its
+// start, the first and last perhaps in part): a run of blocks with data in
+// one write at its place, a run of blocks of zeros skipped. A block written
+// in part is filled with zeros by the file system.
 bool File::write(const void* bytes, std::size_t size, std::string& why) {
   const auto* next = static_cast<const char*>(bytes);
-  const auto zero_block_at = [&](std::size_t at) {
-    return (written_to_ + at) % kBlockBytes == 0 && size - at >= kBlockBytes && is_zero_block(next + at);
+  const auto piece_at = [&](std::size_t at) {
+    return std::min(size - at, kBlockBytes - (written_to_ + at) % kBlockBytes);
   };
   while (size > 0) {
-    const bool hole = zero_block_at(0);
+    const bool hole = is_zero(next, piece_at(0));
     std::size_t run = 0;
-    while (run < size && zero_block_at(run) == hole) {
-      run += hole ? kBlockBytes : std::min(size - run, kBlockBytes - (written_to_ + run) % kBlockBytes);
-    }
+    while (run < size && is_zero(next + run, piece_at(run)) == hole) run += piece_at(run);
     if (hole) {
       written_to_ += run;
       // A file that ends in a hole still has its full size, whatever follows.

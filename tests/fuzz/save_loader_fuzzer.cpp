@@ -82,7 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                        whole ? kCellBlockBytes - given_images * kCellImageBytes : 0,
                        whole ? file.substr(head_size) : std::string_view());
   const persistence::Result loaded = persistence::load_world(*world, save, "saves/fuzz.dat");
-  if (loaded.ok != loaded.problem.empty()) std::abort();
+  if (loaded.ok != (loaded.problem.kind == persistence::Problem::Kind::kNone)) std::abort();
   const game::player& player = world->localplayer;
   if (loaded.ok && (player.x < -512 || player.x > 511 || player.y < -512 || player.y > 511)) std::abort();
   return 0;

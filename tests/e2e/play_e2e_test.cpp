@@ -338,6 +338,82 @@ TEST(Encounters, EscapeTypedDuringAFightsPauseSavesAndLeaves) {
   EXPECT_EQ(saved.cell_type(0, 1), 8);
 }
 
+// One game per world: a second game is refused the world another one plays,
+// whether it opens the save or makes a new world of its name, and is told so
+// before anything is generated; once the first has left, it opens the world.
+TEST(SaveFiles, ASecondGameIsRefusedAWorldInPlayUntilTheFirstLeavesIt) {
+  CraftedWorld crafted;
+  crafted.world.worldname = "shared";
+  PtySession first(kProgram, crafted.saved_into(big_window()));
+  SessionOptions wide = big_window();
+  wide.columns = 120;
+  wide.arguments = {"--dir", first.working_directory()};
+  PtySession second(kProgram, wide);
+  const fs::path file = fs::path(first.working_directory()) / "saves" / "shared.dat";
+  const SaveFile before = SaveFile::read(file);
+
+  ASSERT_TRUE(wait_for_menu(first, kChineseChoices)) << first.screen_text();
+  first.send("1");
+  ASSERT_TRUE(first.wait_for_text("存档位置：shared")) << first.screen_text();
+  first.send("1\r");
+  ASSERT_TRUE(wait_for_map(first, crafted.world, true)) << first.screen_text();
+
+  ASSERT_TRUE(wait_for_menu(second, kChineseChoices)) << second.screen_text();
+  second.send("1");
+  ASSERT_TRUE(second.wait_for_text("存档位置：shared")) << second.screen_text();
+  second.send("1\r");
+  ASSERT_TRUE(second.wait_for_text("存档无法打开：另一个正在运行的游戏已打开saves/shared.dat（按任意键继续）"))
+      << second.screen_text();
+  second.send("k");
+  ASSERT_TRUE(wait_for_menu(second, kChineseChoices)) << second.screen_text();
+  second.send("1");
+  ASSERT_TRUE(second.wait_for_text("存档位置：shared")) << second.screen_text();
+  second.send("0\rshared\r");
+  ASSERT_TRUE(second.wait_for_text("世界未能创建：另一个正在运行的游戏已打开saves/shared.dat")) << second.screen_text();
+  second.send("k");
+  ASSERT_TRUE(wait_for_menu(second, kChineseChoices)) << second.screen_text();
+  EXPECT_TRUE(SaveFile::read(file).bytes == before.bytes);
+
+  first.send(kEscape);
+  ASSERT_TRUE(wait_for_menu(first, kChineseChoices)) << first.screen_text();
+  second.send("1");
+  ASSERT_TRUE(second.wait_for_text("存档位置：shared")) << second.screen_text();
+  second.send("1\r");
+  ASSERT_TRUE(wait_for_map(second, crafted.world, true)) << second.screen_text();
+  second.send(kEscape);
+  ASSERT_TRUE(wait_for_menu(second, kChineseChoices)) << second.screen_text();
+  for (PtySession* session : {&first, &second}) {
+    session->send("3");
+    expect_exit(*session);
+  }
+  std::vector<std::string> left;
+  for (const auto& entry : fs::directory_iterator(file.parent_path())) left.push_back(entry.path().filename());
+  EXPECT_EQ(left, std::vector<std::string>{"shared.dat"});
+}
+
+// A termination request in a fight that would last for ever: the fight's
+// outcome stands at once, the world is saved, and the game ends.
+TEST(Encounters, ATerminationRequestInAFightOfAnyLengthSavesTheWorldAndEnds) {
+  CraftedWorld crafted;
+  crafted.world.worldname = "long";
+  crafted.place_monster(0, 1, 5, 9, 1'000'000'000'000'000);  // one point a blow and none back
+  PtySession session(kProgram, crafted.saved_into(big_window()));
+  const fs::path file = fs::path(session.working_directory()) / "saves" / "long.dat";
+  ASSERT_TRUE(wait_for_menu(session, kChineseChoices)) << session.screen_text();
+  session.send("1");
+  ASSERT_TRUE(session.wait_for_text("存档位置：long")) << session.screen_text();
+  session.send("1\r");
+  ASSERT_TRUE(wait_for_map(session, crafted.world, true)) << session.screen_text();
+  session.send(kRight);
+  ASSERT_TRUE(session.wait_for_text("你对怪物造成了1点伤害！")) << session.screen_text();
+  session.send_signal(SIGTERM);
+  const e2e::ExitStatus status = session.wait_for_exit();
+  EXPECT_TRUE(status.killed_by(SIGTERM)) << status;
+  const SaveFile saved = SaveFile::read(file);
+  EXPECT_EQ(saved.cell_type(0, 1), 8);
+  EXPECT_EQ(saved.y(), 1);
+}
+
 // The same answers give the same world in English and in developer mode; the
 // developer's answers are typed at bare prompts, and a hang-up saves. A Tab
 // typed in the seed stays in it, as in a piped line, and shows as the blanks

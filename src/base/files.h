@@ -87,15 +87,22 @@ class FileLock {
   // Takes the lock without waiting; `why` says what failed on kFailed.
   static Outcome acquire(const std::filesystem::path& path, std::optional<FileLock>& lock, std::string& why);
 
-  FileLock(FileLock&& other) noexcept;
-  FileLock& operator=(FileLock&& other) noexcept;
+  FileLock(FileLock&& other) noexcept : path_(std::move(other.path_)), handle_(std::exchange(other.handle_, -1)) {}
+  FileLock& operator=(FileLock&& other) noexcept {
+    if (this != &other) {
+      release();
+      path_ = std::move(other.path_);
+      handle_ = std::exchange(other.handle_, -1);
+    }
+    return *this;
+  }
   FileLock(const FileLock&) = delete;
   FileLock& operator=(const FileLock&) = delete;
-  ~FileLock();  // removes the file, then lets the lock go
+  ~FileLock() { release(); }  // removes the file, then lets the lock go
 
  private:
   FileLock(std::filesystem::path path, std::intptr_t handle) : path_(std::move(path)), handle_(handle) {}
-  void release();
+  void release();  // by the system's own means, in files_posix.cpp or files_windows.cpp
 
   std::filesystem::path path_;
   std::intptr_t handle_ = -1;  // a descriptor, or a Windows handle

@@ -241,22 +241,8 @@ FileLock::Outcome FileLock::acquire(const std::filesystem::path& path, std::opti
   return Outcome::kFailed;
 }
 
-FileLock::FileLock(FileLock&& other) noexcept
-    : path_(std::move(other.path_)), handle_(std::exchange(other.handle_, -1)) {}
-
-FileLock& FileLock::operator=(FileLock&& other) noexcept {
-  if (this != &other) {
-    release();
-    path_ = std::move(other.path_);
-    handle_ = std::exchange(other.handle_, -1);
-  }
-  return *this;
-}
-
-FileLock::~FileLock() { release(); }
-
 void FileLock::release() {
-  if (handle_ < 0) return;
+  if (handle_ == -1) return;
   // Removed while still held: whoever opened it meanwhile finds, once the
   // lock is theirs, that the name is gone, and tries again.
   ::unlink(path_.c_str());

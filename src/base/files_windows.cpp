@@ -220,20 +220,6 @@ FileLock::Outcome FileLock::acquire(const std::filesystem::path& path, std::opti
   return Outcome::kLocked;
 }
 
-FileLock::FileLock(FileLock&& other) noexcept
-    : path_(std::move(other.path_)), handle_(std::exchange(other.handle_, -1)) {}
-
-FileLock& FileLock::operator=(FileLock&& other) noexcept {
-  if (this != &other) {
-    release();
-    path_ = std::move(other.path_);
-    handle_ = std::exchange(other.handle_, -1);
-  }
-  return *this;
-}
-
-FileLock::~FileLock() { release(); }
-
 // Closing the handle deletes the file.
 void FileLock::release() {
   if (handle_ == -1) return;

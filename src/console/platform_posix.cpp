@@ -213,6 +213,7 @@ void PosixPlatform::restore() {
   // The alternate screen went with what the game last said: it is said
   // again on the user's own screen, below the lines it had.
   if (on_alternate_screen_ && !kept_after_exit_.empty()) write_now(kOutputFd, kept_after_exit_);
+  block_again();
   if (ending_signal_ != 0) terminal_signals::die_by(ending_signal_);
 }
 
@@ -465,7 +466,7 @@ void PosixPlatform::arm_emergency_restore() {
 void PosixPlatform::write_now(int fd, std::string_view gbk) {
   // Its own encoder: the stream's may hold half a character of a pending flush.
   OutputEncoder encoder(encoding_);
-  write_all(fd, encoder.encode(gbk));
+  write_out(fd, encoder.encode(gbk));
 }
 
 }  // namespace

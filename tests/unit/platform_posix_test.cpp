@@ -186,6 +186,7 @@ TEST_F(PlatformInTerminal, TerminationEndsAGameWhoseTerminalTakesNothing) {
     const std::string lines(64 * 1024, 'x');
     while (!platform.input_ended()) std::cout << lines << std::flush;  // blocks once the terminal is full
     for (int i = 0; i < 100; ++i) std::cout << lines << std::flush;    // the game winding down
+    platform.keep_after_exit("farewell");
     platform.restore();
     return 0;
   });

@@ -69,10 +69,13 @@ class File {
  private:
   File(int descriptor, bool regular) : descriptor_(descriptor), regular_(regular) {}
   bool write_all(const char* bytes, std::size_t size, std::string& why);
+  // Gives the file its full size when it ends in a hole (POSIX only).
+  bool reach_written_size(std::string& why);
 
   int descriptor_ = -1;
   bool regular_ = true;
   std::uint64_t written_to_ = 0;  // where the next write goes
+  std::uint64_t file_end_ = 0;    // how far the bytes written so far reach
 };
 
 // A lock on one file that no other process can take while it is held, and

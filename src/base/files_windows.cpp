@@ -95,7 +95,7 @@ std::optional<File> File::create_new(const std::filesystem::path& path, std::str
 }
 
 File::File(File&& other) noexcept
-    : descriptor_(std::exchange(other.descriptor_, -1)), regular_(other.regular_), written_to_(other.written_to_) {}
+    : descriptor_(std::exchange(other.descriptor_, -1)), regular_(other.regular_), written_to_(other.written_to_), file_end_(other.file_end_) {}
 
 File& File::operator=(File&& other) noexcept {
   if (this != &other) {
@@ -103,6 +103,7 @@ File& File::operator=(File&& other) noexcept {
     descriptor_ = std::exchange(other.descriptor_, -1);
     regular_ = other.regular_;
     written_to_ = other.written_to_;
+    file_end_ = other.file_end_;
   }
   return *this;
 }

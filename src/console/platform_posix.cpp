@@ -46,6 +46,9 @@ constexpr int kSettleLimitMs = 4 * KeyDecoder::kSequenceTimeoutMs;
 // Once the player is gone, how long all output together may wait for a
 // terminal that takes nothing, before what it cannot take is dropped.
 constexpr int kOutputPatienceMs = 100;
+// A menu, a list of saves or a prompt is a few KiB; the map, drawn over and
+// over, soon outgrows this and draws itself whole after fg anyway.
+constexpr std::size_t kLongestDrawingKept = 64 * 1024;
 
 void check_signals();
 
@@ -131,6 +134,10 @@ class PosixPlatform final : public Platform {
   void suspend();
   void arm_emergency_restore();
   void write_now(int fd, std::string_view gbk);
+  // Keeps what the game draws, as sent to the terminal, from the last clear
+  // of the screen on: the alternate screen comes back blank after Ctrl+Z and
+  // fg, and a menu waiting for its key would otherwise stay blank.
+  void keep_drawing(std::string_view terminal_bytes);
   // The cursor's column on the screen, after everything written so far.
   int cursor_column();
   KeyReader& keys();
@@ -153,6 +160,8 @@ class PosixPlatform final : public Platform {
   termios saved_modes_{};
   std::string title_;
   std::string kept_after_exit_;
+  std::string drawn_since_clear_;
+  bool drawing_too_long_ = false;
   CursorTracker cursor_;
   // The descriptors made non-blocking once the player was gone, with their
   // flags as found; and until when output may still wait.
@@ -278,6 +287,8 @@ void PosixPlatform::clear_screen() {
   // The alternate screen has no scrollback for the old screen to go to, and
   // the user's own scrollback is left alone.
   std::cout << kCursorHome << kEraseScreen << std::flush;
+  drawn_since_clear_.clear();
+  drawing_too_long_ = false;
   note_screen_change();
 }
 
@@ -359,7 +370,11 @@ void PosixPlatform::connect_streams() {
   // Stopping the synchronisation replaces the streams' buffers, so it comes first.
   std::ios::sync_with_stdio(false);
   output_buffer_ = new TerminalOutputBuffer(
-      [](std::string_view bytes) { posix_platform().write_out(kOutputFd, bytes); }, encoding_, &cursor_);
+      [](std::string_view bytes) {
+        posix_platform().keep_drawing(bytes);
+        posix_platform().write_out(kOutputFd, bytes);
+      },
+      encoding_, &cursor_);
   error_buffer_ = new TerminalOutputBuffer(
       [](std::string_view bytes) { posix_platform().write_out(kErrorFd, bytes); }, encoding_);
   std::cout.rdbuf(output_buffer_);
@@ -375,8 +390,12 @@ void PosixPlatform::connect_streams() {
     CursorTracker* cursor = output_is_terminal_ ? &cursor_ : nullptr;
     const TerminalEncoding encoding = encoding_;
     auto echo = [echo_fd, cursor, encoder = std::make_shared<OutputEncoder>(encoding)](std::string_view gbk) {
-      if (cursor != nullptr) cursor->observe(gbk);
-      write_all(echo_fd, encoder->encode(gbk), check_signals);
+      const std::string_view bytes = encoder->encode(gbk);
+      if (cursor != nullptr) {
+        cursor->observe(gbk);
+        posix_platform().keep_drawing(bytes);
+      }
+      write_all(echo_fd, bytes, check_signals);
     };
     auto width = [encoding](std::string_view gbk_character) { return character_columns(gbk_character, encoding); };
     LineEditor::Column start_column;
@@ -434,10 +453,13 @@ void PosixPlatform::take_terminal_again() {
   if (!output_is_terminal_) return;
   std::string again(kPushTitle);
   if (on_alternate_screen_) again += kEnterAlternateScreen;
+  write_now(kOutputFd, again);
+  // The alternate screen comes back blank: what was on it is drawn again.
+  if (on_alternate_screen_ && !drawing_too_long_) write_out(kOutputFd, drawn_since_clear_);
+  again.clear();
   if (!title_.empty()) again += title_sequence(title_);
   if (cursor_.hidden()) again += kHideCursor;
   write_now(kOutputFd, again);
-  // The alternate screen comes back blank.
   note_screen_change();
 }
 
@@ -461,6 +483,16 @@ void PosixPlatform::arm_emergency_restore() {
   terminal_signals::arm_emergency_restore(kInputFd, have_saved_modes_ ? &saved_modes_ : nullptr,
                                           output_is_terminal_ ? kOutputFd : -1, title_pushed_,
                                           on_alternate_screen_);
+}
+
+void PosixPlatform::keep_drawing(std::string_view terminal_bytes) {
+  if (drawing_too_long_) return;
+  if (drawn_since_clear_.size() + terminal_bytes.size() > kLongestDrawingKept) {
+    drawing_too_long_ = true;
+    drawn_since_clear_ = std::string();
+    return;
+  }
+  drawn_since_clear_.append(terminal_bytes);
 }
 
 void PosixPlatform::write_now(int fd, std::string_view gbk) {

@@ -117,8 +117,8 @@ class PlatformInTerminal : public testing::Test {
 int wait_for_a_key_with_the_cursor_hidden() {
   console::Platform& platform = console::native_platform();
   platform.start();
-  std::cout << "\x1b[?25l" << std::flush;
-  say("READY\n");
+  // Through the game's own stream, as a menu is drawn.
+  std::cout << "\x1b[?25l" << "READY\n" << std::flush;
   const int key = platform.read_key();
   platform.restore();
   return key == 'q' ? 0 : 10;
@@ -302,6 +302,8 @@ TEST_F(PlatformInTerminal, CtrlZGivesTheTerminalBackAndFgTakesItAgain) {
   // the cursor hidden again.
   ASSERT_TRUE(wait_for("\x1b[?25l", stopped));
   EXPECT_NE(output().find("\x1b[22;0t\x1b[?1049h", stopped), std::string::npos);
+  // What the screen showed is drawn on it again.
+  EXPECT_NE(output().find("READY", stopped), std::string::npos);
   EXPECT_EQ(modes().c_lflag & (ICANON | ECHO), 0u);
   type("q");
   EXPECT_EQ(finish(), 0);

@@ -45,11 +45,17 @@ class File {
   // Creates a file that must not exist yet, for writing.
   static std::optional<File> create_new(const std::filesystem::path& path, std::string& why);
 
-  File(File&& other) noexcept;
-  File& operator=(File&& other) noexcept;
+  File(File&& other) noexcept { take(other); }
+  File& operator=(File&& other) noexcept {
+    if (this != &other) {
+      close_quietly();
+      take(other);
+    }
+    return *this;
+  }
   File(const File&) = delete;
   File& operator=(const File&) = delete;
-  ~File();  // closes quietly if still open
+  ~File() { close_quietly(); }
 
   // A plain file, not a FIFO, a device or a directory.
   bool is_regular() const { return regular_; }
@@ -68,6 +74,15 @@ class File {
 
  private:
   File(int descriptor, bool regular) : descriptor_(descriptor), regular_(regular) {}
+  void take(File& other) noexcept {
+    descriptor_ = std::exchange(other.descriptor_, -1);
+    regular_ = other.regular_;
+    written_to_ = other.written_to_;
+    file_end_ = other.file_end_;
+  }
+  // Closes the descriptor if it is still open, saying nothing (by the
+  // system's own call, in files_posix.cpp or files_windows.cpp).
+  void close_quietly() noexcept;
   bool write_all(const char* bytes, std::size_t size, std::string& why);
   // Gives the file its full size when it ends in a hole (POSIX only).
   bool reach_written_size(std::string& why);

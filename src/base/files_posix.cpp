@@ -123,22 +123,8 @@ std::optional<File> File::create_new(const std::filesystem::path& path, std::str
   return File(descriptor, true);
 }
 
-File::File(File&& other) noexcept
-    : descriptor_(std::exchange(other.descriptor_, -1)), regular_(other.regular_), written_to_(other.written_to_), file_end_(other.file_end_) {}
-
-File& File::operator=(File&& other) noexcept {
-  if (this != &other) {
-    if (descriptor_ >= 0) ::close(descriptor_);
-    descriptor_ = std::exchange(other.descriptor_, -1);
-    regular_ = other.regular_;
-    written_to_ = other.written_to_;
-    file_end_ = other.file_end_;
-  }
-  return *this;
-}
-
-File::~File() {
-  if (descriptor_ >= 0) ::close(descriptor_);
+void File::close_quietly() noexcept {
+  if (descriptor_ >= 0) ::close(std::exchange(descriptor_, -1));
 }
 
 std::optional<std::uint64_t> File::size(std::string& why) {

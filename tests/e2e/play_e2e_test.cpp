@@ -164,6 +164,14 @@ void switch_to_english(PtySession& session) {
   ASSERT_TRUE(wait_for_menu(session, kEnglishChoices)) << session.screen_text();
 }
 
+// From the Chinese menu: the list of saves, and the first of them opened.
+bool open_first_save(PtySession& session, const std::string& world_name) {
+  session.send("1");
+  if (!session.wait_for_text("存档位置：" + world_name)) return false;
+  session.send("1\r");
+  return true;
+}
+
 bool wait_for_developer_prompt(PtySession& session) {
   return session.wait_until([&] { return session.row(0) == ">" && session.cursor().row == 0; });
 }
@@ -283,9 +291,7 @@ TEST(Encounters, TreasuresAndFightsChangeTheWorldOnlyUntilADeath) {
   ASSERT_TRUE(session.wait_for_text("1.简体中文 2.English")) << session.screen_text();
   session.send("1");
   ASSERT_TRUE(wait_for_menu(session, kChineseChoices)) << session.screen_text();
-  session.send("1");
-  ASSERT_TRUE(session.wait_for_text("存档位置：crafted")) << session.screen_text();
-  session.send("1\r");
+  ASSERT_TRUE(open_first_save(session, "crafted")) << session.screen_text();
   session.send(kUp);
   session.send(kRight);  // onto the monster: Chinese steps allow it
   ASSERT_TRUE(session.wait_for_text("怪物被你击杀了！")) << session.screen_text();
@@ -297,9 +303,7 @@ TEST(Encounters, TreasuresAndFightsChangeTheWorldOnlyUntilADeath) {
   EXPECT_EQ(saved.cell_type(0, 1), 8);
   EXPECT_TRUE(saved.x() == 0 && saved.y() == 1);
 
-  session.send("1");
-  ASSERT_TRUE(session.wait_for_text("存档位置：crafted")) << session.screen_text();
-  session.send("1\r");
+  ASSERT_TRUE(open_first_save(session, "crafted")) << session.screen_text();
   session.send(kLeft);
   session.send(kDown);
   session.send(kDown);  // onto the monster that wins
@@ -322,9 +326,7 @@ TEST(Encounters, EscapeTypedDuringAFightsPauseSavesAndLeaves) {
   const fs::path file = fs::path(session.working_directory()) / "saves" / "paused.dat";
 
   ASSERT_TRUE(wait_for_menu(session, kChineseChoices)) << session.screen_text();
-  session.send("1");
-  ASSERT_TRUE(session.wait_for_text("存档位置：paused")) << session.screen_text();
-  session.send("1\r");
+  ASSERT_TRUE(open_first_save(session, "paused")) << session.screen_text();
   ASSERT_TRUE(wait_for_map(session, crafted.world, true)) << session.screen_text();
   session.send(kRight);
   // The second's pause after the monster falls begins.
@@ -353,15 +355,11 @@ TEST(SaveFiles, ASecondGameIsRefusedAWorldInPlayUntilTheFirstLeavesIt) {
   const SaveFile before = SaveFile::read(file);
 
   ASSERT_TRUE(wait_for_menu(first, kChineseChoices)) << first.screen_text();
-  first.send("1");
-  ASSERT_TRUE(first.wait_for_text("存档位置：shared")) << first.screen_text();
-  first.send("1\r");
+  ASSERT_TRUE(open_first_save(first, "shared")) << first.screen_text();
   ASSERT_TRUE(wait_for_map(first, crafted.world, true)) << first.screen_text();
 
   ASSERT_TRUE(wait_for_menu(second, kChineseChoices)) << second.screen_text();
-  second.send("1");
-  ASSERT_TRUE(second.wait_for_text("存档位置：shared")) << second.screen_text();
-  second.send("1\r");
+  ASSERT_TRUE(open_first_save(second, "shared")) << second.screen_text();
   ASSERT_TRUE(second.wait_for_text("存档无法打开：另一个正在运行的游戏已打开saves/shared.dat（按任意键继续）"))
       << second.screen_text();
   second.send("k");
@@ -376,9 +374,7 @@ TEST(SaveFiles, ASecondGameIsRefusedAWorldInPlayUntilTheFirstLeavesIt) {
 
   first.send(kEscape);
   ASSERT_TRUE(wait_for_menu(first, kChineseChoices)) << first.screen_text();
-  second.send("1");
-  ASSERT_TRUE(second.wait_for_text("存档位置：shared")) << second.screen_text();
-  second.send("1\r");
+  ASSERT_TRUE(open_first_save(second, "shared")) << second.screen_text();
   ASSERT_TRUE(wait_for_map(second, crafted.world, true)) << second.screen_text();
   second.send(kEscape);
   ASSERT_TRUE(wait_for_menu(second, kChineseChoices)) << second.screen_text();
@@ -400,9 +396,7 @@ TEST(Encounters, ATerminationRequestInAFightOfAnyLengthSavesTheWorldAndEnds) {
   PtySession session(kProgram, crafted.saved_into(big_window()));
   const fs::path file = fs::path(session.working_directory()) / "saves" / "long.dat";
   ASSERT_TRUE(wait_for_menu(session, kChineseChoices)) << session.screen_text();
-  session.send("1");
-  ASSERT_TRUE(session.wait_for_text("存档位置：long")) << session.screen_text();
-  session.send("1\r");
+  ASSERT_TRUE(open_first_save(session, "long")) << session.screen_text();
   ASSERT_TRUE(wait_for_map(session, crafted.world, true)) << session.screen_text();
   session.send(kRight);
   ASSERT_TRUE(session.wait_for_text("你对怪物造成了1点伤害！")) << session.screen_text();
@@ -520,9 +514,7 @@ TEST(Signals, InterruptBesideAHangUpEndsWithoutSaving) {
   const SaveFile before = SaveFile::read(file);
 
   ASSERT_TRUE(wait_for_menu(session, kChineseChoices)) << session.screen_text();
-  session.send("1");
-  ASSERT_TRUE(session.wait_for_text("存档位置：kept")) << session.screen_text();
-  session.send("1\r");
+  ASSERT_TRUE(open_first_save(session, "kept")) << session.screen_text();
   session.send(kRight);
   crafted.world.localplayer.y = 1;
   ASSERT_TRUE(wait_for_map(session, crafted.world, true)) << session.screen_text();

@@ -283,12 +283,12 @@ TEST_F(Playthrough, ANameWhoseFileTheListCouldNotShowIsRefusedWithItsReasonAndAs
 }
 
 TEST_F(Playthrough, AFailedFirstSaveIsToldAndTheWorldIsPlayedAllTheSame) {
-  block_saves();
+  fs::create_directories("saves/my world.dat/in the way");
   type_lines("0\nmy world\n\n");
   press({'k', 27});
   EXPECT_EQ(play::playthrough(world, play::english_voice()), 0);
   const std::string text = out.text();
-  const std::size_t told = text.find("Initializing...\nThe world was not saved: cannot create the directory saves");
+  const std::size_t told = text.find("Initializing...\nThe world was not saved: cannot write saves/my world.dat: ");
   ASSERT_NE(told, std::string::npos) << text;
   EXPECT_NE(text.find(kWait + kFrameStart, told), std::string::npos);
   EXPECT_EQ(count(text, "The world was not saved:"), 2u);  // at Escape again
@@ -309,6 +309,22 @@ TEST_F(Playthrough, ASaveThatCannotBeOpenedIsToldAndLeftUntouched) {
   std::ifstream file("saves/broken.dat", std::ios::binary);
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), {}), damaged);
   EXPECT_EQ(std::distance(fs::directory_iterator("saves"), fs::directory_iterator()), 1);
+}
+
+// A world whose lock can't be taken is never played unlocked: it is refused,
+// naming what is in the way and what to do, and the list comes back.
+TEST_F(Playthrough, AWorldWhoseLockCannotBeTakenIsRefusedNamingTheLockFile) {
+  world.worldname = "q";
+  ASSERT_TRUE(world.save("q"));
+  fs::create_directories("saves/.q.dat.lock/in the way");
+  type_lines("1\n");
+  press({'k'});
+  game opened;
+  EXPECT_EQ(play::playthrough(opened, play::chinese_voice()), 0);
+  const std::string text = out.text();
+  EXPECT_EQ(count(text, GBK("存档无法打开：锁文件saves/.q.dat.lock无法使用：")), 1u) << text;
+  EXPECT_EQ(count(text, GBK("。请删除它，或将它的所有者改为你自己（按任意键继续）")), 1u);
+  EXPECT_EQ(count(text, kFrameStart), 0u);
 }
 
 }  // namespace

@@ -243,13 +243,15 @@ TEST_F(Playthrough, AnIdleMapSleepsWithoutTimeLimitAFrameLikeTheLastWritesNothin
   EXPECT_EQ(text.find(kWait, ctrl_l), text.find(kWait + first + kWait, ctrl_l));
 }
 
-TEST_F(Playthrough, AWindowTooSmallForTheSmallestViewShowsOneLineUntilTheViewFitsAgain) {
+TEST_F(Playthrough, AWindowTooSmallForTheSmallestViewShowsItsNoticeUntilTheViewFitsAgain) {
   platform.sizes = {{10, 80}, {10, 80}, {27, 55}};
   block_saves();
   press({0, 61, 224, 80, 'q', 27});  // keys still work meanwhile: F3, down
   play_frames(play::english_voice());
   const std::string text = out.text();
-  const std::string line = "Window too small: needs 11 rows x 12 columns, has 10 x 80\x1b[K";
+  std::string line = "The window is too small: it needs 11 rows " + GBK("×") + " 12 columns (now 10 " + GBK("×") +
+                     " 80).\x1b[K";
+  for (int blank_row = 1; blank_row < 10; ++blank_row) line += "\n\x1b[K";
   // The first frame clears what the prompts left and shows only the line.
   EXPECT_EQ(text.find(kFrameStart), text.find("\x1b[2J" + kFrameStart + line) + 4) << text;
   EXPECT_EQ(count(text, line), 1u);  // the second frame is the same: nothing is written
@@ -275,7 +277,7 @@ TEST_F(Playthrough, ANameWhoseFileTheListCouldNotShowIsRefusedWithItsReasonAndAs
   const std::string text = out.text();
   const std::string prompt = "Please enter the world name: (up to 32 characters, press enter to confirm)\n";
   EXPECT_EQ(count(text, prompt + "The world name cannot be empty.\n" + prompt +
-                            "The world name is too long for a save file here.\n" + prompt + "<cls>\x1b[1;1HPlease enter the seed"),
+                            "The world name is too long to be used as a file name.\n" + prompt + "<cls>\x1b[1;1HPlease enter the seed"),
             1u)
       << text;
   EXPECT_EQ(world.worldname, "ok");

@@ -173,7 +173,10 @@ bool File::read(void* into, std::size_t size, std::size_t& got, std::string& why
 bool File::write(const void* bytes, std::size_t size, std::string& why) {
   const auto* next = static_cast<const char*>(bytes);
   const auto piece_at = [&](std::size_t at) {
-    return std::min(size - at, kBlockBytes - (written_to_ + at) % kBlockBytes);
+    // Less than a block: the remainder fits any size_t, which may be narrower
+    // than the file's offsets (32-bit systems).
+    const auto to_block_end = static_cast<std::size_t>(kBlockBytes - (written_to_ + at) % kBlockBytes);
+    return std::min(size - at, to_block_end);
   };
   while (size > 0) {
     const bool hole = is_zero(next, piece_at(0));

@@ -4,6 +4,10 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE ?= cmake
 CPACK ?= cpack
 PREFIX ?= /usr/local
+# ON makes every warning in the game's code an error (CI builds so).
+WERROR ?= OFF
+# The build's own make would announce every directory it enters and leaves.
+MAKEFLAGS += --no-print-directory
 
 .PHONY: run build test test-build sanitize test-libcxx check-32bit bench windows test-windows install package package-windows clean
 
@@ -12,7 +16,7 @@ run: build
 
 build:
 	scripts/install-deps.sh build
-	$(CMAKE) -S . -B build/release -DCMAKE_BUILD_TYPE=Release
+	$(CMAKE) -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DLANTERNVALE_WERROR=$(WERROR)
 	$(CMAKE) --build build/release -j$(JOBS) --target lanternvale
 
 test:
@@ -59,7 +63,8 @@ bench:
 # Cross-compiles lanternvale.exe with Debian's MinGW-w64.
 windows:
 	scripts/install-deps.sh windows
-	$(CMAKE) -S . -B build/windows -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
+	$(CMAKE) -S . -B build/windows -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
+	  -DLANTERNVALE_WERROR=$(WERROR)
 	$(CMAKE) --build build/windows -j$(JOBS) --target lanternvale
 
 # The game and its unit tests built for Windows, the tests run under wine.

@@ -315,6 +315,32 @@ TEST(Encounters, TreasuresAndFightsChangeTheWorldOnlyUntilADeath) {
   expect_exit(session);
 }
 
+// Without colour the five levels stay apart by their text attributes: plain,
+// underline, bold, bold and underline, reverse video.
+TEST(Map, WithoutColourTheLevelsKeepApartByAttributes) {
+  CraftedWorld crafted;
+  crafted.world.worldname = "plain";
+  for (int level = 0; level < 5; ++level) {
+    crafted.place_monster(0, level + 1, 1, 1, 10);
+    crafted.world.cell(0, level + 1).level = level;
+  }
+  SessionOptions options = big_window();
+  options.arguments = {"--color=none"};
+  PtySession session(kProgram, crafted.saved_into(options));
+  ASSERT_TRUE(wait_for_menu(session, kChineseChoices)) << session.screen_text();
+  ASSERT_TRUE(open_first_save(session, "plain")) << session.screen_text();
+  ASSERT_TRUE(wait_for_map(session, crafted.world, true)) << session.screen_text();
+  // The player's row is screen row 11; its cell starts at column 21.
+  std::vector<std::string> attributes;
+  for (int cell = 0; cell <= 5; ++cell) attributes.push_back(session.attributes(11, 21 + 2 * cell));
+  EXPECT_EQ(attributes, (std::vector<std::string>{"", "", "u", "b", "bu", "r"}));
+  EXPECT_EQ(session.attributes(11, 0), "");  // the frame
+  session.send(kEscape);
+  ASSERT_TRUE(wait_for_menu(session, kChineseChoices)) << session.screen_text();
+  session.send("3");
+  expect_exit(session);
+}
+
 // An Escape typed during the pause that ends a fight, and Down 100 ms later,
 // are two keys: the world is saved where the fight was and left, and the
 // Down then quits the menu.

@@ -73,6 +73,7 @@ class PtySession {
   std::string screen_text() const { return screen_.screen_text(); }  // every row, each followed by '\n'
   bool screen_contains(std::string_view utf8) const;
   Cursor cursor() const { return screen_.cursor(); }
+  std::string attributes(int row, int column) const { return screen_.attributes(row, column); }
   std::string title() const { return screen_.title(); }
   // Every byte the program wrote, unconverted.
   const std::string& raw_output() const { return terminal_.output(); }

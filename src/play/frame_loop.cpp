@@ -49,7 +49,8 @@ class FrameLoop {
   // the screen changes. A frame like the last one writes nothing.
   Next play_frame() {
     std::string frame = begin_frame();
-    const Next encounter = meet_what_is_here(frame);
+    bool told = false;
+    const Next encounter = meet_what_is_here(frame, told);
     if (encounter != Next::kGoOn) return encounter;
     console::Platform& platform = console::platform();
     const bool key_was_waiting = platform.key_waiting();
@@ -59,6 +60,13 @@ class FrameLoop {
     }
     if (shape_) frame += compose_status(world_.localplayer, voice_, f3_, status_width_);
     write(frame);
+    // What an encounter told stands outside the frame (a message, the lines
+    // of a fight that may have scrolled the window): the next frame comes at
+    // once, whole, as it would with no sleep at all.
+    if (told) {
+      screen_.redraw_everything();
+      return Next::kGoOn;
+    }
     if (!key_was_waiting && !screen_.out_of_date()) platform.wait_for_key(console::kNoTimeLimit);
     return Next::kGoOn;
   }
@@ -92,8 +100,8 @@ class FrameLoop {
   }
 
   // The treasure first, then the fight. Their messages follow the frame
-  // drawn so far, which is written before them.
-  Next meet_what_is_here(std::string& frame) {
+  // drawn so far, which is written before them; `told` says they came.
+  Next meet_what_is_here(std::string& frame, bool& told) {
     const Position here = position();
     if (stalemate_at_ && *stalemate_at_ != here) stalemate_at_.reset();
     if (!in_world(here.x, here.y)) return Next::kGoOn;
@@ -102,6 +110,7 @@ class FrameLoop {
     if (type != kTreasureCell && !fight_here) return Next::kGoOn;
     write(frame);
     frame.clear();
+    told = true;
     if (type == kTreasureCell) return pick_up_treasure(world_, voice_);
     switch (fight_monster(world_, voice_)) {
       case FightEnd::kDied:

@@ -315,6 +315,39 @@ TEST(Encounters, TreasuresAndFightsChangeTheWorldOnlyUntilADeath) {
   expect_exit(session);
 }
 
+// Whatever an encounter wrote, the frame after it comes at once and whole,
+// with no key pressed: the treasure's line is blanked once its key is taken,
+// and a fight that scrolled the window gets the map back at the top.
+TEST(Encounters, TheFrameAfterAnEncounterComesWithoutAKey) {
+  CraftedWorld crafted;
+  crafted.world.worldname = "after";
+  crafted.place_treasure(0, 1, 0, 20);        // attack + 20
+  crafted.place_monster(0, 2, 6, 0, 150);     // five blows: eleven lines, past the window's end
+  PtySession session(kProgram, crafted.saved_into(big_window()));
+  game& expected = crafted.world;
+  ASSERT_TRUE(wait_for_menu(session, kChineseChoices)) << session.screen_text();
+  ASSERT_TRUE(open_first_save(session, "after")) << session.screen_text();
+  ASSERT_TRUE(wait_for_map(session, expected, true)) << session.screen_text();
+
+  session.send(kRight);
+  ASSERT_TRUE(session.wait_for_text("你找到了一个宝物！效果：攻击+20")) << session.screen_text();
+  session.send("x");  // the treasure's own key wait; nothing after it
+  expected.localplayer.y = 1;
+  expected.cell(0, 1).type = 5;
+  ASSERT_TRUE(wait_for_rows(session, 23, {"", "", ""})) << session.screen_text();
+  ASSERT_TRUE(wait_for_map(session, expected, true)) << session.screen_text();
+
+  session.send(kRight);
+  ASSERT_TRUE(session.wait_for_text("怪物被你击杀了！")) << session.screen_text();
+  expected.localplayer.y = 2;
+  expected.cell(0, 2).type = 8;
+  ASSERT_TRUE(wait_for_map(session, expected, true)) << session.screen_text();
+  session.send(kEscape);
+  ASSERT_TRUE(wait_for_menu(session, kChineseChoices)) << session.screen_text();
+  session.send("3");
+  expect_exit(session);
+}
+
 // Without colour the five levels stay apart by their text attributes: plain,
 // underline, bold, bold and underline, reverse video.
 TEST(Map, WithoutColourTheLevelsKeepApartByAttributes) {

@@ -203,6 +203,27 @@ TEST_F(PlatformInTerminal, TerminationEndsAGameWhoseTerminalTakesNothing) {
   expect_modes_as_found();
 }
 
+// Ctrl+C while the terminal is being given back (its last frame waits on a
+// terminal nobody reads) is noted, and ends the process only once the
+// terminal is back as found.
+TEST_F(PlatformInTerminal, InterruptDuringTheGiveBackEndsOnlyOnceItIsThrough) {
+  start([] {
+    console::Platform& platform = console::native_platform();
+    platform.start();
+    say("READY\n");
+    std::cout << std::string(512 * 1024, 'x');  // more than the terminal holds, flushed by restore()
+    platform.restore();
+    return 0;
+  });
+  ASSERT_TRUE(wait_for("READY"));
+  ::usleep(300000);
+  ::kill(job_, SIGINT);
+  ::usleep(100000);
+  EXPECT_EQ(finish(), 128 + SIGINT);
+  expect_modes_as_found();
+  EXPECT_TRUE(output().ends_with("\x1b[0m\x1b[?25h\x1b[?1049l\x1b[23;0t"));
+}
+
 TEST_F(PlatformInTerminal, AResizeEndsAWaitWithoutTimeLimitAndTheNewSizeIsTold) {
   start([] {
     console::Platform& platform = console::native_platform();

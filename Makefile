@@ -76,11 +76,14 @@ package-build:
 	$(CMAKE) -S . -B build/package -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_INSTALL_BINDIR=games
 	$(CMAKE) --build build/package -j$(JOBS) --target lanternvale
 
-# A .deb and a .tar.gz in build/packages.
-package: package-build
-	cd build/package && $(CPACK) -B ../packages
+# In build/packages: the .deb, and a .tar.gz of what `make install` puts under
+# /usr/local, to unpack there.
+package: package-build build
+	cd build/package && $(CPACK) -G DEB -B ../packages
+	cd build/release && $(CPACK) -G TGZ -B ../packages
 
-# A .zip with lanternvale.exe and the README in build/packages.
+# A .zip with lanternvale.exe, the README, the changelog and the licence in
+# build/packages.
 package-windows: windows
 	cd build/windows && $(CPACK) -B ../packages
 

@@ -40,11 +40,14 @@ else()
     list(APPEND LANTERNVALE_INSTALL_DIRS ${LANTERNVALE_LINTIAN_DIR})
   endif()
 
-  # Before anything is copied: which of these directories the install makes,
-  # so that `make uninstall` removes those and no other.
+  # What `make uninstall` removes: the directories this install makes are
+  # noted before anything is copied, the record written after the project's
+  # last install rule.
   install(CODE "set(LANTERNVALE_INSTALL_DIRS \"${LANTERNVALE_INSTALL_DIRS}\")
                 set(LANTERNVALE_INSTALL_RECORD \"${PROJECT_BINARY_DIR}/install_record.cmake\")
-                include(\"${CMAKE_CURRENT_LIST_DIR}/record_install_directories.cmake\")")
+                include(\"${CMAKE_CURRENT_LIST_DIR}/install_record.cmake\")
+                lanternvale_note_made_directories()")
+  cmake_language(DEFER DIRECTORY ${PROJECT_SOURCE_DIR} CALL install CODE "lanternvale_write_install_record()")
 
   install(TARGETS lanternvale RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   if(CMAKE_EXECUTABLE_FORMAT STREQUAL "ELF")

@@ -1,21 +1,20 @@
-# Removes what `cmake --install` of a build put in place: the files its
-# install_manifest.txt lists, under the DESTDIR that install had, then the
-# directories that install made once they are empty. Nothing else is touched.
+# Removes what the last `cmake --install` of a build put in place, as its
+# install_record.cmake (cmake/install_record.cmake) says: the files, under the
+# DESTDIR that install had, then the directories that install made once they
+# are empty. Nothing else is touched.
 # Usage: cmake -DBUILD_DIR=build/release -P cmake/uninstall.cmake
 
 if(NOT DEFINED BUILD_DIR)
   message(FATAL_ERROR "usage: cmake -DBUILD_DIR=<build directory> -P cmake/uninstall.cmake")
 endif()
-set(manifest "${BUILD_DIR}/install_manifest.txt")
 set(record "${BUILD_DIR}/install_record.cmake")
-if(NOT EXISTS "${manifest}" OR NOT EXISTS "${record}")
+if(NOT EXISTS "${record}")
   message(STATUS "Nothing to uninstall: nothing was installed from ${BUILD_DIR}")
   return()
 endif()
 include("${record}")
 
-file(STRINGS "${manifest}" files)
-foreach(file IN LISTS files)
+foreach(file IN LISTS LANTERNVALE_INSTALLED_FILES)
   set(path "${LANTERNVALE_INSTALLED_DESTDIR}${file}")
   if(EXISTS "${path}" OR IS_SYMLINK "${path}")
     message(STATUS "Removing ${path}")
@@ -42,4 +41,4 @@ foreach(directory IN LISTS directories)
   endif()
 endforeach()
 
-file(REMOVE "${manifest}" "${record}")
+file(REMOVE "${record}")

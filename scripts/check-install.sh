@@ -5,7 +5,8 @@
 #   answers --version; the page renders without warnings; the desktop entry
 #   and the metainfo validate;
 # - the uninstall takes all of it away again, and the directories the install
-#   made, and leaves what was there before;
+#   made, and leaves what was there before, even when a package was made in
+#   between;
 # - the .deb holds the game in /usr/games and passes lintian without a tag.
 # Usage: scripts/check-install.sh [build directory, default build/test]
 #                                 [package build directory, default build/package]
@@ -54,6 +55,10 @@ desktop-file-validate "$entry" || fail "the desktop entry does not validate"
 appstreamcli validate --no-net --pedantic --strict "$metainfo" >"$stage/appstream.log" 2>&1 ||
   { cat "$stage/appstream.log" >&2; fail "the metainfo does not validate"; }
 
+# A package made in between installs into the build's own staging directory
+# and rewrites its install_manifest.txt: the uninstall still knows the install.
+cpack --config "$build/CPackConfig.cmake" -G TGZ -B "$stage/tarball" >"$stage/cpack.log" 2>&1 ||
+  { cat "$stage/cpack.log" >&2; fail "cpack could not make the .tar.gz"; }
 cmake -DBUILD_DIR="$build" -P cmake/uninstall.cmake >/dev/null
 tree "$stage/after.txt"
 difference="$(diff "$stage/before.txt" "$stage/after.txt")" ||

@@ -35,7 +35,7 @@ class FrameLoop {
         case Next::kGoOn:
           break;
         case Next::kLeave:
-          if (leave()) return 0;
+          if (const std::optional<int> end = leave()) return *end;
           break;
         case Next::kDied:
           return 0;
@@ -49,7 +49,8 @@ class FrameLoop {
   // the screen changes. A frame like the last one writes nothing.
   Next play_frame() {
     std::string frame = begin_frame();
-    const Next encounter = meet_what_is_here(frame);
+    bool told = false;
+    const Next encounter = meet_what_is_here(frame, told);
     if (encounter != Next::kGoOn) return encounter;
     console::Platform& platform = console::platform();
     const bool key_was_waiting = platform.key_waiting();
@@ -59,6 +60,13 @@ class FrameLoop {
     }
     if (shape_) frame += compose_status(world_.localplayer, voice_, f3_, status_width_);
     write(frame);
+    // What an encounter told stands outside the frame (a message, the lines
+    // of a fight that may have scrolled the window): the next frame comes at
+    // once, whole, as it would with no sleep at all.
+    if (told) {
+      screen_.redraw_everything();
+      return Next::kGoOn;
+    }
     if (!key_was_waiting && !screen_.out_of_date()) platform.wait_for_key(console::kNoTimeLimit);
     return Next::kGoOn;
   }
@@ -68,10 +76,11 @@ class FrameLoop {
   // Escape saves and ends the playthrough. A save that failed was told; the
   // world is still here, so the player is back in it (and may free some
   // room and press Escape again), unless nobody is there any more.
-  bool leave() {
-    if (save_at_escape(world_, voice_, slot_) || console::platform().input_ended()) return true;
+  std::optional<int> leave() {
+    if (save_at_escape(world_, voice_, slot_)) return 0;
+    if (console::platform().input_ended()) return kWorldNotSaved;
     clear_to_top_left();
-    return false;
+    return std::nullopt;
   }
 
   Position position() const { return Position{world_.localplayer.x, world_.localplayer.y}; }
@@ -92,8 +101,8 @@ class FrameLoop {
   }
 
   // The treasure first, then the fight. Their messages follow the frame
-  // drawn so far, which is written before them.
-  Next meet_what_is_here(std::string& frame) {
+  // drawn so far, which is written before them; `told` says they came.
+  Next meet_what_is_here(std::string& frame, bool& told) {
     const Position here = position();
     if (stalemate_at_ && *stalemate_at_ != here) stalemate_at_.reset();
     if (!in_world(here.x, here.y)) return Next::kGoOn;
@@ -102,6 +111,7 @@ class FrameLoop {
     if (type != kTreasureCell && !fight_here) return Next::kGoOn;
     write(frame);
     frame.clear();
+    told = true;
     if (type == kTreasureCell) return pick_up_treasure(world_, voice_);
     switch (fight_monster(world_, voice_)) {
       case FightEnd::kDied:

@@ -1,11 +1,12 @@
 #pragma once
-// One frame of the map, composed in memory so that it reaches the terminal in
-// one write and never shows half drawn.
+// One frame of the map, composed into a canvas of cells so that it reaches
+// the terminal in one write, as what changed, and never shows half drawn.
 
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "console/canvas.h"
 #include "console/window_size.h"
 #include "play/voice.h"
 #include "world/game.h"
@@ -37,14 +38,20 @@ console::WindowSize smallest_view_size(const Voice& voice);
 // when it is smaller than smallest_view_size.
 std::optional<ViewShape> view_shape_for(const Voice& voice, std::optional<console::WindowSize> window);
 
-// The cursor hidden and homed, then the cells around the player, in a border
-// when the voice has one.
-std::string compose_view(const game& world, const Voice& voice, ViewShape shape = kFullView);
+// A canvas for a window of `size`; for a window of unknown size, one large
+// enough for the full view and status lines of any length.
+console::Canvas canvas_for(std::optional<console::WindowSize> size);
+
+// The cells around the player, in a border when the voice has one, from the
+// canvas's top-left corner on; the cursor ends at the start of the row below.
+void compose_view(const game& world, const Voice& voice, ViewShape shape, console::Canvas& canvas);
 // The three status lines of the player, or three blank lines when `f3` is
-// off, each cut at a window `columns` wide instead of wrapping.
+// off, each cut at a window `columns` wide instead of wrapping, as text: a
+// frame writes it into its canvas, and after an encounter behind the
+// encounter's message.
 std::string compose_status(const game::player& player, const Voice& voice, bool f3, int columns = kAnyWidth);
-// A whole frame of the full view without encounters: the view, then the
-// status lines.
+// A whole frame of the full view without encounters, as the terminal
+// receives it: the view, then the status lines.
 std::string compose_frame(const game& world, const Voice& voice, bool f3);
 
 // The voice's notice for a window of size `has` too small for one of size
@@ -52,8 +59,8 @@ std::string compose_frame(const game& world, const Voice& voice, bool f3);
 // blanks and between Chinese characters, never inside a word or a number
 // that fits on a line, so the size needed, which comes first, is read whole.
 std::vector<std::string> too_small_lines(const Voice& voice, console::WindowSize needed, console::WindowSize has);
-// What a window too small for the map shows instead, homed like a frame: the
-// notice, and every row below it blank.
-std::string compose_too_small(const Voice& voice, console::WindowSize has);
+// What a window too small for the map shows instead, from the top-left
+// corner: the notice, and every row below it blank.
+void compose_too_small(const Voice& voice, console::WindowSize has, console::Canvas& canvas);
 
 }  // namespace play

@@ -1,6 +1,6 @@
 #!/bin/sh
 # Installs from Debian's packages what a make target needs, when it is missing.
-# Usage: scripts/install-deps.sh build|test|libcxx|bench|package|windows|windows-test|fuzz
+# Usage: scripts/install-deps.sh build|test|libcxx|32bit|bench|package|windows|windows-test|fuzz
 # Exit status 3: something is missing and this user cannot install it.
 set -eu
 
@@ -37,6 +37,11 @@ case "${1:-build}" in
     [ -f /usr/src/googletest/CMakeLists.txt ] || want googletest
     have_pkg libvterm-dev || want libvterm-dev
     ;;
+  32bit)
+    have_cmd clang++ || want clang
+    # The C library's and libstdc++'s 32-bit headers.
+    have_pkg g++-multilib || want g++-multilib
+    ;;
   package)
     have_cmd dpkg-shlibdeps || want dpkg-dev
     ;;
@@ -58,7 +63,7 @@ case "${1:-build}" in
   fuzz)
     have_cmd clang++ || want clang
     ;;
-  *) echo "usage: $0 build|test|libcxx|bench|package|windows|windows-test|fuzz" >&2; exit 2 ;;
+  *) echo "usage: $0 build|test|libcxx|32bit|bench|package|windows|windows-test|fuzz" >&2; exit 2 ;;
 esac
 
 [ -z "$need" ] && exit 0

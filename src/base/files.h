@@ -126,6 +126,21 @@ class FileLock {
   std::intptr_t handle_ = -1;  // a descriptor, or a Windows handle
 };
 
+// The directory the game was started in, named as the shell that started it
+// names it: $PWD where that is an absolute name of this very directory, so
+// that a symbolic link on the way stays in the name and ".." leaves through
+// it, as `cd ..` does; otherwise the system's own name for it. Nothing, with
+// the reason in `why`, when it has no name (it was removed).
+std::optional<std::filesystem::path> working_directory(std::string& why);
+// Whether the game could enter `directory`, making it and the directories
+// above it first where they are missing, as far as looking without changing
+// anything tells. `exists` says whether something is at `directory` already;
+// on false, `why` says what is in the way (a file where a directory should be).
+bool directory_reachable(const std::filesystem::path& directory, bool& exists, std::string& why);
+// Whether `directory`, or the nearest folder above it that exists, is on a
+// file system that nothing can be written to.
+bool on_read_only_file_system(const std::filesystem::path& directory);
+
 // Creates `directory` and any missing parents; an existing one is fine.
 bool create_directories(const std::filesystem::path& directory, std::string& why);
 // Makes `directory` the working directory.
@@ -134,8 +149,8 @@ bool enter_directory(const std::filesystem::path& directory, std::string& why);
 bool replace_file(const std::filesystem::path& source, const std::filesystem::path& target, std::string& why);
 // Keeps the file at `existing` under the name `backup` as well, in place of
 // any earlier backup: a hard link, or where the file system has none a rename
-// (`existing` is then missing until it is replaced). No `existing`: nothing to
-// keep, which is no failure.
+// (`existing` is then missing until it is replaced). No `existing`, or a
+// directory there: nothing to keep, which is no failure.
 bool keep_as_backup(const std::filesystem::path& existing, const std::filesystem::path& backup, std::string& why);
 // Makes a rename within `directory` last across a crash (POSIX syncs the
 // directory; Windows has nothing to do).

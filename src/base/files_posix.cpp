@@ -2,11 +2,13 @@
 #include <locale.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <system_error>
@@ -50,12 +52,27 @@ std::filesystem::path existing_folder(std::filesystem::path directory) {
   return directory.empty() ? std::filesystem::path(".") : directory;
 }
 
+bool same_file(const struct stat& one, const struct stat& other) {
+  return one.st_dev == other.st_dev && one.st_ino == other.st_ino;
+}
+
+// Whether `name` is a name of the working directory a shell would keep in
+// $PWD: absolute, without "." or ".." parts.
+bool names_working_directory(const std::filesystem::path& name) {
+  if (!name.is_absolute()) return false;
+  for (const std::filesystem::path& part : name) {
+    if (part == "." || part == "..") return false;
+  }
+  struct stat named {};
+  struct stat here {};
+  return ::stat(name.c_str(), &named) == 0 && ::stat(".", &here) == 0 && same_file(named, here);
+}
+
 // Whether `path` still names the file open as `descriptor`.
 bool names_this_file(const std::filesystem::path& path, int descriptor) {
   struct stat opened {};
   struct stat named {};
-  return ::fstat(descriptor, &opened) == 0 && ::lstat(path.c_str(), &named) == 0 && opened.st_dev == named.st_dev &&
-         opened.st_ino == named.st_ino;
+  return ::fstat(descriptor, &opened) == 0 && ::lstat(path.c_str(), &named) == 0 && same_file(opened, named);
 }
 
 // The file open as `descriptor`, whose name is gone, is closed on a thread of
@@ -156,7 +173,10 @@ bool File::read(void* into, std::size_t size, std::size_t& got, std::string& why
 bool File::write(const void* bytes, std::size_t size, std::string& why) {
   const auto* next = static_cast<const char*>(bytes);
   const auto piece_at = [&](std::size_t at) {
-    return std::min(size - at, kBlockBytes - (written_to_ + at) % kBlockBytes);
+    // Less than a block: the remainder fits any size_t, which may be narrower
+    // than the file's offsets (32-bit systems).
+    const auto to_block_end = static_cast<std::size_t>(kBlockBytes - (written_to_ + at) % kBlockBytes);
+    return std::min(size - at, to_block_end);
   };
   while (size > 0) {
     const bool hole = is_zero(next, piece_at(0));
@@ -205,6 +225,33 @@ bool File::close(std::string& why) {
   return (::close(descriptor) == 0 || fail(why)) && sized;
 }
 
+std::optional<std::filesystem::path> working_directory(std::string& why) {
+  const char* shell_name = std::getenv("PWD");
+  if (shell_name != nullptr && names_working_directory(shell_name)) return std::filesystem::path(shell_name);
+  std::error_code error;
+  std::filesystem::path here = std::filesystem::current_path(error);
+  if (!error) return here;
+  why = words_of(error.value());
+  return std::nullopt;
+}
+
+bool directory_reachable(const std::filesystem::path& directory, bool& exists, std::string& why) {
+  struct stat status {};
+  exists = ::stat(directory.c_str(), &status) == 0;
+  if (exists && S_ISDIR(status.st_mode)) return true;
+  if (exists) {
+    why = words_of(ENOTDIR);
+    return false;
+  }
+  // Missing, and so made on the way; a file on the way there says ENOTDIR.
+  return errno == ENOENT || fail(why);
+}
+
+bool on_read_only_file_system(const std::filesystem::path& directory) {
+  struct statvfs status {};
+  return ::statvfs(existing_folder(directory).c_str(), &status) == 0 && (status.f_flag & ST_RDONLY) != 0;
+}
+
 bool create_directories(const std::filesystem::path& directory, std::string& why) {
   std::error_code error;
   std::filesystem::create_directories(directory, error);
@@ -224,6 +271,9 @@ bool replace_file(const std::filesystem::path& source, const std::filesystem::pa
 }
 
 bool keep_as_backup(const std::filesystem::path& existing, const std::filesystem::path& backup, std::string& why) {
+  // A directory is no save to keep; replacing it fails, and says so.
+  struct stat status {};
+  if (::lstat(existing.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) return true;
   const int earlier_backup = hold_file_at(backup);
   const bool removed = ::unlink(backup.c_str()) == 0 || errno == ENOENT || fail(why);
   if (earlier_backup >= 0) close_in_background(earlier_backup);
@@ -240,7 +290,10 @@ FileLock::Outcome FileLock::acquire(const std::filesystem::path& path, std::opti
   constexpr int kAttempts = 100;
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
     // O_NOFOLLOW: a link planted under the name makes no file elsewhere.
-    const int descriptor = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+    // Read-only is all flock needs: a lock file that a game run by another
+    // user (with sudo) left behind can still be locked once that game is
+    // gone, and is removed with the lock.
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
     if (descriptor < 0) {
       fail(why);
       return Outcome::kFailed;

@@ -42,6 +42,14 @@ std::string words_of_windows_error(DWORD error) {
 // What NTFS and FAT32 allow, for a volume that says nothing.
 constexpr DWORD kUsualLongestName = 255;
 
+// The root of the volume that holds `folder`, an absolute path.
+std::optional<std::wstring> volume_of(const std::filesystem::path& folder) {
+  std::wstring volume(folder.native().size() + 2, L'\0');
+  if (GetVolumePathNameW(folder.c_str(), volume.data(), static_cast<DWORD>(volume.size())) == 0) return std::nullopt;
+  volume.resize(volume.find(L'\0'));
+  return volume;
+}
+
 }  // namespace
 
 bool file_names_follow_windows_rules() { return true; }
@@ -63,10 +71,8 @@ bool file_name_fits(const std::filesystem::path& directory, std::string_view nam
   const std::filesystem::path folder = std::filesystem::absolute(directory, error);
   if (error) return false;
   DWORD longest = kUsualLongestName;
-  // The volume's path is the start of the folder's.
-  std::wstring volume(folder.native().size() + 2, L'\0');
-  if (GetVolumePathNameW(folder.c_str(), volume.data(), static_cast<DWORD>(volume.size())) != 0) {
-    GetVolumeInformationW(volume.c_str(), nullptr, 0, nullptr, &longest, nullptr, nullptr, 0);
+  if (const std::optional<std::wstring> volume = volume_of(folder)) {
+    GetVolumeInformationW(volume->c_str(), nullptr, 0, nullptr, &longest, nullptr, nullptr, 0);
   }
   // The C runtime's calls take no path longer than MAX_PATH, whatever the
   // file system would hold.
@@ -150,6 +156,39 @@ bool File::close(std::string& why) {
   return _close(descriptor) == 0 || fail(why);
 }
 
+std::optional<std::filesystem::path> working_directory(std::string& why) {
+  std::error_code error;
+  std::filesystem::path here = std::filesystem::current_path(error);
+  if (!error) return here;
+  why = error.default_error_condition().message();
+  return std::nullopt;
+}
+
+// Windows' own calls make no difference between a missing directory and a
+// file on the way to it, so the nearest path that exists is looked at.
+bool directory_reachable(const std::filesystem::path& directory, bool& exists, std::string& why) {
+  std::error_code error;
+  exists = std::filesystem::exists(std::filesystem::status(directory, error));
+  std::filesystem::path nearest = directory;
+  while (!std::filesystem::exists(std::filesystem::status(nearest, error))) {
+    const std::filesystem::path above = nearest.parent_path();
+    if (above.empty() || above == nearest) return true;
+    nearest = above;
+  }
+  if (std::filesystem::is_directory(nearest, error)) return true;
+  why = std::strerror(ENOTDIR);
+  return false;
+}
+
+bool on_read_only_file_system(const std::filesystem::path& directory) {
+  std::error_code error;
+  const std::optional<std::wstring> volume = volume_of(std::filesystem::absolute(directory, error));
+  DWORD flags = 0;
+  return !error && volume &&
+         GetVolumeInformationW(volume->c_str(), nullptr, 0, nullptr, nullptr, &flags, nullptr, 0) != 0 &&
+         (flags & FILE_READ_ONLY_VOLUME) != 0;
+}
+
 bool create_directories(const std::filesystem::path& directory, std::string& why) {
   std::error_code error;
   std::filesystem::create_directories(directory, error);
@@ -169,6 +208,9 @@ bool replace_file(const std::filesystem::path& source, const std::filesystem::pa
 }
 
 bool keep_as_backup(const std::filesystem::path& existing, const std::filesystem::path& backup, std::string& why) {
+  // A directory is no save to keep; replacing it fails, and says so.
+  const DWORD attributes = GetFileAttributesW(existing.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return true;
   if (DeleteFileW(backup.c_str()) == 0 && GetLastError() != ERROR_FILE_NOT_FOUND) {
     why = words_of_windows_error(GetLastError());
     return false;

@@ -35,6 +35,12 @@ std::optional<std::string> environment_variable(const char* name);
 // not say where the player's home is.
 std::optional<std::filesystem::path> user_data_directory(std::string& why);
 
+// Whether the words the game ignores on its command line are worth a line on
+// standard error: in a Unix shell they are. On Windows, where a file dropped
+// on the program or opened with it arrives as such a word in a console of its
+// own, they are ignored silently.
+bool tells_of_ignored_arguments();
+
 // Whether the game draws in the Windows console, which shows 24-bit colour
 // whatever the variables of a Unix terminal say.
 bool runs_in_windows_console();

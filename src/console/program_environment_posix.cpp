@@ -86,6 +86,8 @@ std::optional<std::filesystem::path> user_data_directory(std::string& why) {
   return directory;
 }
 
+bool tells_of_ignored_arguments() { return true; }
+
 bool runs_in_windows_console() { return false; }
 
 std::string platform_description() {

@@ -71,6 +71,8 @@ std::optional<std::filesystem::path> user_data_directory(std::string& why) {
   return std::filesystem::path(local) / L"Lanternvale";
 }
 
+bool tells_of_ignored_arguments() { return false; }
+
 bool runs_in_windows_console() { return true; }
 
 std::string platform_description() { return std::string("Windows ") + processor_name(); }

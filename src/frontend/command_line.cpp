@@ -95,9 +95,10 @@ Step take_long_option(const std::vector<std::string>& arguments, std::size_t& at
 }
 
 // The variables fill in what no option said; then the request is settled.
-CommandLine settle(const Given& given, const OptionVariables& variables) {
+CommandLine settle(const Given& given, const OptionVariables& variables, std::vector<std::string> ignored) {
   if (given.directory && given.user_directory) return usage_error("--dir and --user-dir can't be used together");
   CommandLine line;
+  line.ignored = std::move(ignored);
   if (given.colour) {
     line.colour = *given.colour;
   } else if (variables.colour) {
@@ -126,6 +127,7 @@ CommandLine settle(const Given& given, const OptionVariables& variables) {
 
 CommandLine parse_command_line(const std::vector<std::string>& arguments, const OptionVariables& variables) {
   Given given;
+  std::vector<std::string> ignored;
   bool options_ended = false;
   for (std::size_t at = 0; at < arguments.size(); ++at) {
     const std::string& argument = arguments[at];
@@ -133,7 +135,7 @@ CommandLine parse_command_line(const std::vector<std::string>& arguments, const 
     if (argument == "--" && !options_ended) {
       options_ended = true;
     } else if (options_ended || argument.size() < 2 || argument[0] != '-') {
-      step = usage_error("unexpected argument '" + argument + "'");
+      ignored.push_back(argument);
     } else if (argument[1] != '-') {
       step = take_short_options(std::string_view(argument).substr(1), given);
     } else {
@@ -141,7 +143,7 @@ CommandLine parse_command_line(const std::vector<std::string>& arguments, const 
     }
     if (step) return std::move(*step);
   }
-  return settle(given, variables);
+  return settle(given, variables, std::move(ignored));
 }
 
 std::string usage_text() {
@@ -158,7 +160,14 @@ std::string usage_text() {
          "      --show-paths  show where saves go and why, and exit\n"
          "\n"
          "LANTERNVALE_DIR stands for --dir and LANTERNVALE_COLOR for --color; the options win.\n"
+         "Words that are not options are ignored; \"--\" ends the options.\n"
          "Exit status: 0 after a quit, 1 when the directory can't be used, 2 for a usage error.\n";
+}
+
+std::string ignored_words_text(const std::vector<std::string>& ignored) {
+  std::string text = std::string(kProgramName) + ": ignored";
+  for (std::size_t at = 0; at < ignored.size(); ++at) text += (at == 0 ? " '" : ", '") + ignored[at] + "'";
+  return text + ": the game takes no arguments but its options\n";
 }
 
 const char* colour_choice_name(ColourChoice choice) {

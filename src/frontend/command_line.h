@@ -39,6 +39,10 @@ struct CommandLine {
   std::string directory;  // the DIR of --dir or LANTERNVALE_DIR
   ColourChoice colour;
   std::string problem;    // what is wrong, for kUsageError
+  // Words that are no options, and everything after "--": the game takes no
+  // file or other word, as it never did, so they are ignored. (A file dropped
+  // on the program, or opened with it, arrives as one.)
+  std::vector<std::string> ignored;
 };
 
 inline constexpr int kUsageErrorStatus = 2;
@@ -47,11 +51,14 @@ inline constexpr int kDirectoryErrorStatus = 1;
 inline constexpr const char* kProgramName = "lanternvale";
 
 // --help answers at once, whatever follows it; any other mistake in the
-// arguments or the variables makes a usage error.
+// options or the variables makes a usage error.
 CommandLine parse_command_line(const std::vector<std::string>& arguments, const OptionVariables& variables);
 
 // The help text of --help, also shown after a usage error.
 std::string usage_text();
+
+// The line that says which words were ignored.
+std::string ignored_words_text(const std::vector<std::string>& ignored);
 
 // The word of --color for a choice ("auto", "24bit", "none", ...).
 const char* colour_choice_name(ColourChoice choice);

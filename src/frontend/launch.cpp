@@ -61,25 +61,50 @@ std::optional<SaveHomePlace> place_of(const CommandLine& line, std::string& prob
   return SaveHomePlace{directory, line.save_home == SaveHome::kDirOption ? "of --dir" : "of LANTERNVALE_DIR"};
 }
 
-std::string show_paths(const SaveHomePlace& place) {
-  std::error_code error;
-  const fs::path home = place.directory ? fs::absolute(*place.directory, error) : fs::current_path(error);
-  const fs::path saves = (home / std::string(persistence::kSaveDirectory)).lexically_normal();
-  return "saves go to " + text_of(saves) + "\nbecause " + place.reason + "\n";
+// The directory the game runs in as an absolute path without "." and ".."
+// parts, read as a shell's cd reads it: from the working directory as the
+// shell named it, so ".." leaves through a symbolic link as it came in.
+std::optional<fs::path> absolute_home(const std::optional<fs::path>& directory, std::string& problem) {
+  fs::path home;
+  if (directory && directory->is_absolute()) {
+    home = *directory;
+  } else {
+    std::string why;
+    const std::optional<fs::path> here = base::working_directory(why);
+    if (!here) {
+      problem = "can't find the current directory: " + why;
+      return std::nullopt;
+    }
+    home = directory ? *here / *directory : *here;
+  }
+  home = home.lexically_normal();
+  if (!home.has_filename()) home = home.parent_path();
+  return home;
+}
+
+std::string cannot(const char* act, const fs::path& directory, const std::string& why) {
+  return std::string("can't ") + act + " the directory " + text_of(directory) + ": " + why;
+}
+
+// Where saves go, and why, as the game would find it: an absolute path, or
+// the problem the game would meet on its way there.
+int show_paths(const SaveHomePlace& place) {
+  std::string problem;
+  const std::optional<fs::path> home = absolute_home(place.directory, problem);
+  if (!home) return complain(kDirectoryErrorStatus, problem);
+  bool exists = false;
+  std::string why;
+  if (place.directory && !base::directory_reachable(*home, exists, why)) {
+    return complain(kDirectoryErrorStatus, cannot(exists ? "enter" : "create", *place.directory, why));
+  }
+  const fs::path saves = *home / std::string(persistence::kSaveDirectory);
+  say(StandardStream::kOutput, "saves go to " + text_of(saves) + "\nbecause " + place.reason + "\n");
+  return 0;
 }
 
 std::string version_text(console::ColourMode colours) {
   return std::string(kProgramName) + " " + std::string(version) + "\nplatform: " + console::platform_description() +
          "\ncolours: " + console::colour_mode_name(colours) + "\n";
-}
-
-// The directory as an absolute path without "." and ".." parts, read as a
-// shell's cd reads it.
-fs::path plain_absolute(const fs::path& directory) {
-  std::error_code error;
-  fs::path plain = fs::absolute(directory, error).lexically_normal();
-  if (!plain.has_filename()) plain = plain.parent_path();
-  return plain;
 }
 
 // The missing directories on the way to `directory`, deepest first.
@@ -96,17 +121,18 @@ std::vector<fs::path> missing_directories(const fs::path& directory) {
 // Creates the directory when missing and enters it. A failure leaves nothing
 // behind: the directories made on the way are removed again.
 bool enter_save_home(const fs::path& directory, std::string& problem) {
-  const fs::path target = plain_absolute(directory);
-  const std::vector<fs::path> missing = missing_directories(target);
+  const std::optional<fs::path> target = absolute_home(directory, problem);
+  if (!target) return false;
+  const std::vector<fs::path> missing = missing_directories(*target);
   std::vector<fs::path> made;
   std::string why;
   for (auto next = missing.rbegin(); next != missing.rend() && why.empty(); ++next) {
     if (base::create_directories(*next, why)) made.push_back(*next);
   }
   if (!why.empty()) {
-    problem = "can't create the directory " + text_of(directory) + ": " + why;
-  } else if (!base::enter_directory(target, why)) {
-    problem = "can't enter the directory " + text_of(directory) + ": " + why;
+    problem = cannot("create", directory, why);
+  } else if (!base::enter_directory(*target, why)) {
+    problem = cannot("enter", directory, why);
   } else {
     return true;
   }
@@ -138,9 +164,9 @@ int launch(const std::vector<std::string>& arguments) {
   std::string problem;
   const std::optional<SaveHomePlace> place = place_of(line, problem);
   if (!place) return complain(kDirectoryErrorStatus, problem);
-  if (line.request == Request::kShowPaths) {
-    say(StandardStream::kOutput, show_paths(*place));
-    return 0;
+  if (line.request == Request::kShowPaths) return show_paths(*place);
+  if (!line.ignored.empty() && console::tells_of_ignored_arguments()) {
+    say(StandardStream::kError, ignored_words_text(line.ignored));
   }
   if (place->directory && !enter_save_home(*place->directory, problem)) {
     return complain(kDirectoryErrorStatus, problem);

@@ -8,8 +8,8 @@
 #include "console/escape_output.h"
 #include "console/escape_sequences.h"
 #include "console/platform.h"
-#include "console/terminal_encoding.h"
 #include "frontend/globals.h"
+#include "play/frame.h"
 #include "play/voice.h"
 
 namespace frontend {
@@ -67,10 +67,16 @@ std::optional<console::WindowSize> too_small_for(const texts::BoxLines& lines) {
   return window;
 }
 
-// The playthrough's line for a window too small, in the screen's language.
-std::string too_small_line(const texts::BoxLines& lines, Language language, console::WindowSize has) {
+// The playthrough's notice for a window too small, in the screen's language,
+// on as many lines as the window's width makes it.
+std::string too_small_notice(const texts::BoxLines& lines, Language language, console::WindowSize has) {
   const play::Voice& voice = language == Language::kChinese ? play::chinese_voice() : play::english_voice();
-  return console::cut_to_columns(voice.window_too_small(window_needed_by(lines), has), has.columns);
+  std::string notice;
+  for (const std::string& line : play::too_small_lines(voice, window_needed_by(lines), has)) {
+    if (!notice.empty()) notice += '\n';
+    notice += line;
+  }
+  return notice;
 }
 
 void draw_lines(const texts::BoxLines& lines) {
@@ -82,7 +88,7 @@ void draw_lines(const texts::BoxLines& lines) {
 
 bool draw_box(const texts::BoxLines& lines, Language language) {
   if (const std::optional<console::WindowSize> has = too_small_for(lines)) {
-    std::cout << too_small_line(lines, language, *has) << std::flush;
+    std::cout << too_small_notice(lines, language, *has) << std::flush;
     return false;
   }
   draw_lines(lines);

@@ -24,6 +24,7 @@ struct Problem {
     // Refused here.
     kNotRegularFile,    // a FIFO, a device or a directory where a save should be
     kInUse,             // another running game has the world open
+    kCannotLock,        // `file`, where the world's lock file goes, can't be used as one; `system_words` says why
     kNoFileName,        // the name makes no file name on this system
     kNoWorld,           // the game has no grid to save or to read into
     kOutOfMemory,

@@ -141,8 +141,12 @@ std::string unescape(std::string_view stem, const FileNaming& naming) {
 }  // namespace
 
 std::string save_path_shown(std::string_view save_name) {
+  return path_shown_in_save_directory(std::string(save_name).append(kSaveExtension));
+}
+
+std::string path_shown_in_save_directory(std::string_view file_name) {
   std::string path(kSaveDirectory);
-  path.append("/").append(save_name).append(kSaveExtension);
+  path.append("/").append(file_name);
   return path;
 }
 

@@ -27,6 +27,8 @@ inline constexpr std::string_view kSaveExtension = ".dat";
 // "saves/" + name + ".dat" as the player knows it (the name's GBK bytes, not
 // the file name they were mapped to), for messages.
 std::string save_path_shown(std::string_view save_name);
+// "saves/" + `file_name`, the name of a file in saves/ as the player is told it.
+std::string path_shown_in_save_directory(std::string_view file_name);
 
 // The path of `file_name` in the save directory; nothing when the name has no
 // path on this system.

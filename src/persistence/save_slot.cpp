@@ -28,25 +28,44 @@ std::filesystem::path hidden_file(const std::filesystem::path& directory, std::s
   return directory / base::path_of_name(hidden_name(key, suffix)).value_or(std::filesystem::path());
 }
 
+constexpr std::string_view kHexDigits = "0123456789abcdef";
+constexpr std::size_t kHashedKeyLength = 16;
+// The temporary files of games from before the lock: ".save-<process id>.tmp".
+constexpr std::string_view kOldTemporaryPrefix = "save-";
+
 // A short stand-in for a file name too long to carry a suffix: 64 bits of
 // FNV-1a, in hex.
 std::string hashed_key(std::string_view name) {
   std::uint64_t hash = 0xcbf29ce484222325;
   for (const char c : name) hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001b3;
-  constexpr std::string_view kDigits = "0123456789abcdef";
-  std::string key(16, '0');
+  std::string key(kHashedKeyLength, '0');
   for (char& digit : key) {
-    digit = kDigits[hash >> 60];
+    digit = kHexDigits[hash >> 60];
     hash <<= 4;
   }
   return key;
 }
 
-// K for a hidden ".K.tmp" or ".K.lock", the files a game leaves when it dies.
+bool consists_of(std::string_view text, std::string_view characters) {
+  return !text.empty() && text.find_first_not_of(characters) == std::string_view::npos;
+}
+
+// Whether K is one the game makes hidden files with: a save's file name
+// ("<name>.dat"), the stand-in for one too long, or an old temporary name.
+bool is_games_key(std::string_view key) {
+  if (stem_of_save_file(key)) return true;
+  if (key.size() == kHashedKeyLength && consists_of(key, kHexDigits)) return true;
+  return key.starts_with(kOldTemporaryPrefix) && consists_of(key.substr(kOldTemporaryPrefix.size()), "0123456789");
+}
+
+// K for a hidden ".K.tmp" or ".K.lock" of the game's, the files a game leaves
+// when it dies.
 std::optional<std::string> key_of_left_file(const std::string& name) {
   if (name.size() < 2 || name[0] != '.') return std::nullopt;
   for (const std::string_view suffix : {kTemporarySuffix, kLockSuffix}) {
-    if (name.size() > suffix.size() + 1 && name.ends_with(suffix)) return name.substr(1, name.size() - 1 - suffix.size());
+    if (!name.ends_with(suffix)) continue;
+    std::string key = name.substr(1, name.size() - 1 - suffix.size());
+    if (is_games_key(key)) return key;
   }
   return std::nullopt;
 }
@@ -71,6 +90,8 @@ SaveSlot::SaveSlot(std::filesystem::path file, std::string shown) : file_(std::m
   const std::string name = base::name_of_path(file_.filename()).value_or(std::string());
   const bool fits = base::file_name_fits(file_.parent_path(), hidden_name(name, kLockSuffix));
   companion_key_ = fits ? name : hashed_key(name);
+  // shown() is "saves/" and the file's name as the player reads it.
+  shown_companion_key_ = fits ? shown_.substr(path_shown_in_save_directory("").size()) : companion_key_;
 }
 
 std::optional<SaveSlot> SaveSlot::of_name(std::string_view save_name) {
@@ -99,15 +120,38 @@ std::filesystem::path SaveSlot::backup_file() const {
   return hidden_file(file_.parent_path(), companion_key_, kBackupSuffix);
 }
 
+std::string SaveSlot::lock_file_shown() const {
+  return path_shown_in_save_directory(hidden_name(shown_companion_key_, kLockSuffix));
+}
+
+std::string SaveSlot::temporary_file_shown() const {
+  return path_shown_in_save_directory(hidden_name(shown_companion_key_, kTemporarySuffix));
+}
+
+std::string SaveSlot::backup_file_shown() const {
+  return path_shown_in_save_directory(hidden_name(shown_companion_key_, kBackupSuffix));
+}
+
 Result SaveSlot::claim() {
   if (lock_) return Result{};
+  const std::filesystem::path directory = file_.parent_path();
   std::string why;
-  std::error_code ignored;
-  std::filesystem::create_directories(file_.parent_path(), ignored);
-  if (base::FileLock::acquire(lock_file(), lock_, why) == base::FileLock::Outcome::kHeldElsewhere) {
-    return Result::refused(Problem::Kind::kInUse, shown_);
+  const bool directory_made = base::create_directories(directory, why);
+  if (directory_made) {
+    switch (base::FileLock::acquire(lock_file(), lock_, why)) {
+      case base::FileLock::Outcome::kLocked: return Result{};
+      case base::FileLock::Outcome::kHeldElsewhere: return Result::refused(Problem::Kind::kInUse, shown_);
+      case base::FileLock::Outcome::kFailed: break;
+    }
   }
-  return Result{};
+  // Where nobody can save, no game can lose a save to another.
+  if (base::on_read_only_file_system(directory)) return Result{};
+  if (!directory_made) return Result::refused(Problem::Kind::kCannotCreateDirectory, std::string(kSaveDirectory), why);
+  // Something that is no lock of ours lies where the lock goes (a directory,
+  // a link, a file of another user), or nothing could be made there.
+  std::error_code error;
+  const bool in_the_way = std::filesystem::symlink_status(lock_file(), error).type() != std::filesystem::file_type::not_found;
+  return Result::refused(in_the_way ? Problem::Kind::kCannotLock : Problem::Kind::kCannotWrite, lock_file_shown(), why);
 }
 
 void remove_what_dead_games_left(const std::filesystem::path& directory) {

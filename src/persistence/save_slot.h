@@ -15,7 +15,8 @@
 // before letting go, and a game that wins a lock checks that the name still
 // names the file it locked (base::FileLock), so two games never both hold a
 // world. A save first removes what games that died left: every .K.tmp and
-// .K.lock whose lock nobody holds.
+// .K.lock of a name the game makes whose lock nobody holds. Other hidden
+// files in saves/ are not the game's, and are left alone.
 
 #include <filesystem>
 #include <optional>
@@ -63,11 +64,17 @@ class SaveSlot {
   std::filesystem::path lock_file() const;
   std::filesystem::path temporary_file() const;
   std::filesystem::path backup_file() const;
+  // The files beside it as the player is told of them, like shown().
+  std::string lock_file_shown() const;
+  std::string temporary_file_shown() const;
+  std::string backup_file_shown() const;
 
   // Locks the file against every other game until release(), or the end of
-  // the process. Refused with kInUse while another game holds it. A lock the
-  // system cannot give (a read-only folder, no saves/ yet) is no refusal: the
-  // world is played without it, and each save tries again first.
+  // the process. Refused with kInUse while another game holds it, and with
+  // what is in the way when the lock can't be taken (saves/ can't be made,
+  // the lock file can't be made or opened): a world is never played unlocked
+  // where a save could be made. On a read-only file system nobody can save,
+  // so there the world is played without the lock, and each save tries again.
   Result claim();
   bool claimed() const { return lock_.has_value(); }
   void release() { lock_.reset(); }
@@ -85,6 +92,7 @@ class SaveSlot {
   // their suffix (in the bytes of base::name_of_path): the file's own name
   // where that fits the file system.
   std::string companion_key_;
+  std::string shown_companion_key_;  // the same as the player is told of it
   std::optional<base::FileLock> lock_;
   bool keeps_backup_ = false;
 };

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <system_error>
+#include <utility>
 
 #include "persistence/little_endian.h"
 #include "persistence/save_file.h"
@@ -104,17 +105,27 @@ std::optional<Problem::Kind> unsaveable_name(const std::string& worldname) {
 }
 
 // The temporary file, written whole and on the disk, takes the save's place;
-// a new world's first save keeps the file it replaces as the backup.
-bool write_in_place(const game& world, SaveSlot& slot, SaveSteps& steps, std::string& why) {
+// a new world's first save keeps the file it replaces as the backup. A
+// failure names the file in the way: the temporary file when it can't be
+// made, the backup when the old save can't be kept as it, else the save.
+Result write_in_place(const game& world, SaveSlot& slot, SaveSteps& steps) {
   const std::filesystem::path temporary = slot.temporary_file();
+  std::string why;
   // Under the slot's lock a temporary file can only be one a game died with.
+  // Without it (nothing can be written here) it may be another game's.
+  if (slot.claimed()) steps.discard(temporary);
+  if (!steps.create_new(temporary, why)) {
+    return Result::refused(Problem::Kind::kCannotWrite, slot.temporary_file_shown(), why);
+  }
+  std::string failed_file = slot.shown();
+  bool replaced = write_world(world, steps, why) && steps.sync(why) && steps.close(why);
+  if (replaced && slot.keeps_backup() && !steps.keep_backup(slot.file(), slot.backup_file(), why)) {
+    replaced = false;
+    failed_file = slot.backup_file_shown();
+  }
+  if (replaced && steps.replace(temporary, slot.file(), why)) return Result{};
   steps.discard(temporary);
-  if (!steps.create_new(temporary, why)) return false;
-  const bool replaced = write_world(world, steps, why) && steps.sync(why) && steps.close(why) &&
-                        (!slot.keeps_backup() || steps.keep_backup(slot.file(), slot.backup_file(), why)) &&
-                        steps.replace(temporary, slot.file(), why);
-  if (!replaced) steps.discard(temporary);
-  return replaced;
+  return Result::refused(Problem::Kind::kCannotWrite, std::move(failed_file), why);
 }
 
 }  // namespace
@@ -133,7 +144,7 @@ Result save_world(const game& world, SaveSlot& slot, SaveSteps& steps) {
   }
   if (Result claimed = steps.claim(slot); !claimed) return claimed;
   steps.clean_up(directory);
-  if (!write_in_place(world, slot, steps, why)) return Result::refused(Problem::Kind::kCannotWrite, slot.shown(), why);
+  if (Result written = write_in_place(world, slot, steps); !written) return written;
   slot.backup_kept();
   if (!steps.sync_directory(directory, why)) return Result::refused(Problem::Kind::kNotOnDiskYet, slot.shown(), why);
   return Result{};

@@ -4,7 +4,9 @@
 #include <array>
 #include <charconv>
 #include <iterator>
+#include <string_view>
 
+#include "base/text_encoding.h"
 #include "console/escape_output.h"
 #include "console/terminal_encoding.h"
 #include "play/rules.h"
@@ -96,6 +98,85 @@ std::string border_line(ViewShape shape) {
   return '+' + std::string(static_cast<std::size_t>(kCellColumns * shape.cells), '-') + "+\n";
 }
 
+// Text that stays on one line: a word, a number, or a Chinese character with
+// the punctuation that closes it.
+struct Piece {
+  std::string text;
+  bool after_blank = false;
+};
+
+int text_columns(std::string_view gbk) {
+  int columns = 0;
+  for (std::size_t at = 0, length = 0; at < gbk.size(); at += length) {
+    length = base::gbk_character_length(gbk, at);
+    if (length == 0) break;
+    columns += console::character_columns(gbk.substr(at, length), console::TerminalEncoding::kGbk);
+  }
+  return columns;
+}
+
+// Chinese punctuation that never starts a line.
+bool is_closing_mark(std::string_view gbk_character) {
+  static const std::array<std::string, 8> marks = {GBK("，"), GBK("。"), GBK("："), GBK("；"),
+                                                   GBK("、"), GBK("）"), GBK("！"), GBK("？")};
+  return std::find(marks.begin(), marks.end(), gbk_character) != marks.end();
+}
+
+// The pieces of a line of GBK text: a line may break at a blank, and between
+// two characters of which one is Chinese.
+std::vector<Piece> pieces_of(std::string_view gbk) {
+  std::vector<Piece> pieces;
+  bool blank = false;
+  bool last_wide = false;
+  for (std::size_t at = 0, length = 0; at < gbk.size(); at += length) {
+    length = base::gbk_character_length(gbk, at);
+    if (length == 0) break;
+    const std::string_view character = gbk.substr(at, length);
+    if (character == " ") {
+      blank = true;
+      continue;
+    }
+    const bool wide = length > 1;
+    if (pieces.empty() || blank || ((wide || last_wide) && !is_closing_mark(character))) {
+      pieces.push_back(Piece{{}, blank});
+    }
+    pieces.back().text += character;
+    blank = false;
+    last_wide = wide;
+  }
+  return pieces;
+}
+
+// A piece on as many lines as it needs, cut where the window ends; a
+// character wider than the window is left out.
+std::vector<std::string> split_piece(std::string_view text, int columns) {
+  std::vector<std::string> lines;
+  while (!text.empty()) {
+    std::string line = console::cut_to_columns(text, columns);
+    text.remove_prefix(line.empty() ? std::max<std::size_t>(base::gbk_character_length(text, 0), 1) : line.size());
+    if (!line.empty()) lines.push_back(std::move(line));
+  }
+  return lines;
+}
+
+std::vector<std::string> wrap_to_columns(std::string_view gbk, int columns) {
+  std::vector<std::string> lines;
+  std::string line;
+  for (const Piece& piece : pieces_of(gbk)) {
+    std::string longer = line.empty() ? piece.text : line + (piece.after_blank ? " " : "") + piece.text;
+    if (text_columns(longer) <= columns) {
+      line = std::move(longer);
+      continue;
+    }
+    if (!line.empty()) lines.push_back(std::move(line));
+    std::vector<std::string> split = split_piece(piece.text, columns);
+    line = split.empty() ? std::string() : std::move(split.back());
+    if (!split.empty()) lines.insert(lines.end(), split.begin(), split.end() - 1);
+  }
+  if (!line.empty()) lines.push_back(std::move(line));
+  return lines;
+}
+
 }  // namespace
 
 console::WindowSize full_view_size(const Voice& voice) { return window_for(voice, kFullView, kBlankLineWidth); }
@@ -162,10 +243,23 @@ std::string compose_frame(const game& world, const Voice& voice, bool f3) {
   return canvas.whole_stream();
 }
 
+std::vector<std::string> too_small_lines(const Voice& voice, console::WindowSize needed, console::WindowSize has) {
+  std::vector<std::string> lines = wrap_to_columns(voice.window_too_small(needed, has), has.columns);
+  if (lines.size() > static_cast<std::size_t>(std::max(has.rows, 0))) lines.resize(static_cast<std::size_t>(has.rows));
+  return lines;
+}
+
 void compose_too_small(const Voice& voice, console::WindowSize has, console::Canvas& canvas) {
-  canvas.write(console::cut_to_columns(voice.window_too_small(smallest_view_size(voice), has), has.columns));
-  // Erased to the end of the line: the line before may have been longer.
-  canvas.erase_rest_of_row();
+  std::vector<std::string> lines = too_small_lines(voice, smallest_view_size(voice), has);
+  // Every row is written to its end: the notice before, or the map, may have
+  // reached further. The last row ends without a line feed, which would
+  // scroll.
+  lines.resize(static_cast<std::size_t>(std::max(has.rows, 0)));
+  for (std::size_t row = 0; row < lines.size(); ++row) {
+    if (row > 0) canvas.write("\n");
+    canvas.write(lines[row]);
+    canvas.erase_rest_of_row();
+  }
 }
 
 }  // namespace play

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "console/canvas.h"
 #include "console/window_size.h"
@@ -53,8 +54,13 @@ std::string compose_status(const game::player& player, const Voice& voice, bool 
 // receives it: the view, then the status lines.
 std::string compose_frame(const game& world, const Voice& voice, bool f3);
 
+// The voice's notice for a window of size `has` too small for one of size
+// `needed`, wrapped to the window's width on at most its rows: broken at
+// blanks and between Chinese characters, never inside a word or a number
+// that fits on a line, so the size needed, which comes first, is read whole.
+std::vector<std::string> too_small_lines(const Voice& voice, console::WindowSize needed, console::WindowSize has);
 // What a window too small for the map shows instead, from the top-left
-// corner, cut to the window's width.
+// corner: the notice, and every row below it blank.
 void compose_too_small(const Voice& voice, console::WindowSize has, console::Canvas& canvas);
 
 }  // namespace play

@@ -12,19 +12,22 @@ namespace {
 
 std::string number(int value) { return std::to_string(value); }
 
+// The size needed comes first: in a narrow window it is what the player
+// must read.
 std::string too_small_zh(console::WindowSize needed, console::WindowSize has) {
-  return GBK("窗口太小：需要") + number(needed.rows) + GBK("行") + number(needed.columns) + GBK("列，现为") +
+  return GBK("窗口太小：至少需要") + number(needed.rows) + GBK("行") + number(needed.columns) + GBK("列，当前为") +
          number(has.rows) + GBK("行") + number(has.columns) + GBK("列");
 }
 
 std::string too_small_en(console::WindowSize needed, console::WindowSize has) {
-  return "Window too small: needs " + number(needed.rows) + " rows x " + number(needed.columns) + " columns, has " +
-         number(has.rows) + " x " + number(has.columns);
+  const std::string& times = GBK(" × ");
+  return "The window is too small: it needs " + number(needed.rows) + " rows" + times + number(needed.columns) +
+         " columns (now " + number(has.rows) + times + number(has.columns) + ").";
 }
 
 std::string too_small_dev(console::WindowSize needed, console::WindowSize has) {
-  return "Window " + number(has.rows) + "x" + number(has.columns) + ", needs " + number(needed.rows) + "x" +
-         number(needed.columns);
+  return "Needs " + number(needed.rows) + "x" + number(needed.columns) + ", window " + number(has.rows) + "x" +
+         number(has.columns);
 }
 
 Voice make_chinese() {
@@ -37,7 +40,7 @@ Voice make_chinese() {
   v.choice_prompt = GBK("输入0创建新存档，输入其它数字打开对应存档（若有）。\n");
   v.name_prompt = GBK("请输入世界名：（至多32字符，回车确认）\n");
   v.name_empty = GBK("世界名不能为空。\n");
-  v.name_too_long = GBK("世界名太长，这里的文件系统存不下它的存档。\n");
+  v.name_too_long = GBK("世界名过长，无法用作存档文件名。\n");
   v.seed_prompt = GBK("请输入种子：（留空以生成随机种子，回车确认）\n");
   v.initialising = GBK("初始化中...");
   v.loading = GBK("加载中...");
@@ -79,7 +82,7 @@ Voice make_english() {
       "available).\n";
   v.name_prompt = "Please enter the world name: (up to 32 characters, press enter to confirm)\n";
   v.name_empty = "The world name cannot be empty.\n";
-  v.name_too_long = "The world name is too long for a save file here.\n";
+  v.name_too_long = "The world name is too long to be used as a file name.\n";
   v.seed_prompt = "Please enter the seed:(Leave blank to generate a random seed and press Enter to confirm)\n";
   v.initialising = "Initializing...";
   v.loading = "Loading...";
@@ -97,7 +100,7 @@ Voice make_english() {
   v.monster_slain = "You killed the monster!";
   v.player_slain = "The monster killed you!";
   v.long_fight_prefix = "... and so on: ";
-  v.long_fight_suffix = " exchanges in all. ";
+  v.long_fight_suffix = " rounds in all. ";
   v.stalemate = "Neither of you can hurt the other. The battle ends!";
 
   v.not_saved = "The world was not saved: ";

@@ -419,14 +419,14 @@ TEST(SaveFiles, ASecondGameIsRefusedAWorldInPlayUntilTheFirstLeavesIt) {
 
   ASSERT_TRUE(wait_for_menu(second, kChineseChoices)) << second.screen_text();
   ASSERT_TRUE(open_first_save(second, "shared")) << second.screen_text();
-  ASSERT_TRUE(second.wait_for_text("存档无法打开：另一个正在运行的游戏已打开saves/shared.dat（按任意键继续）"))
+  ASSERT_TRUE(second.wait_for_text("存档无法打开：saves/shared.dat正被另一个运行中的游戏使用（按任意键继续）"))
       << second.screen_text();
   second.send("k");
   ASSERT_TRUE(wait_for_menu(second, kChineseChoices)) << second.screen_text();
   second.send("1");
   ASSERT_TRUE(second.wait_for_text("存档位置：shared")) << second.screen_text();
   second.send("0\rshared\r");
-  ASSERT_TRUE(second.wait_for_text("世界未能创建：另一个正在运行的游戏已打开saves/shared.dat")) << second.screen_text();
+  ASSERT_TRUE(second.wait_for_text("世界未能创建：saves/shared.dat正被另一个运行中的游戏使用")) << second.screen_text();
   second.send("k");
   ASSERT_TRUE(wait_for_menu(second, kChineseChoices)) << second.screen_text();
   EXPECT_TRUE(SaveFile::read(file).bytes == before.bytes);

@@ -13,13 +13,15 @@ using frontend::Request;
 using frontend::SaveHome;
 
 // A parse result in one line: "error: <problem>", or the request, where the
-// game runs and the colours, e.g. "play dir:saves 256".
+// game runs, the colours and the words ignored, e.g. "play dir:saves 256 [a]".
 std::string outcome(const CommandLine& line) {
   if (line.request == Request::kUsageError) return "error: " + line.problem;
   const char* requests[] = {"play", "help", "version", "show-paths"};
   const std::string homes[] = {"here", "dir:" + line.directory, "variable:" + line.directory, "user"};
-  return std::string(requests[static_cast<int>(line.request)]) + " " + homes[static_cast<int>(line.save_home)] + " " +
-         frontend::colour_choice_name(line.colour);
+  std::string text = std::string(requests[static_cast<int>(line.request)]) + " " +
+                     homes[static_cast<int>(line.save_home)] + " " + frontend::colour_choice_name(line.colour);
+  for (const std::string& word : line.ignored) text += " [" + word + "]";
+  return text;
 }
 
 struct Case {
@@ -46,9 +48,11 @@ TEST(CommandLine, EachArgumentListGivesItsRequestOrItsUsageError) {
       {{"-Vx"}, kNone, "error: unknown option '-x'"},
       {{"--version=1"}, kNone, "error: option '--version' takes no value"},
       {{"--versions"}, kNone, "error: unknown option '--versions'"},
-      {{"saves"}, kNone, "error: unexpected argument 'saves'"},
-      {{"--", "--help"}, kNone, "error: unexpected argument '--help'"},
-      {{"-"}, kNone, "error: unexpected argument '-'"},
+      // Words that are no options are ignored (a file dropped on the game);
+      // "--" ends the options.
+      {{"saves/abc.dat"}, kNone, "play here auto [saves/abc.dat]"},
+      {{"a", "--color=16", "--", "--help", "-V"}, kNone, "play here 16 [a] [--help] [-V]"},
+      {{"-", "--", "--"}, kNone, "play here auto [-] [--]"},
       // Where the game runs: --dir over --user-dir over LANTERNVALE_DIR.
       {{"--dir", "世界"}, kNone, "play dir:世界 auto"},
       {{"--dir=-x", "--show-paths"}, kDirVariable, "show-paths dir:-x auto"},

@@ -94,7 +94,7 @@ TEST(ScreensInASmallWindow, SayTheWindowIsTooSmallAndDrawTheBoxOnceItGrows) {
   platform.window = console::WindowSize{15, 24};  // the introduction needs 16 rows and 34 columns
   platform.type("x");
   frontend::intro();
-  const std::string notice = base::utf8_to_gbk("窗口太小：需要16行34列，");  // cut at 24 columns
+  const std::string notice = base::utf8_to_gbk("窗口太小：至少需要16行34\n列，当前为15行24列");  // 24 columns
   EXPECT_EQ(out.text(), kClearMarker + std::string("\x1b[1;1H") + notice + kIdleMarker + "\x1b[?25l" + kClearMarker +
                             "\x1b[1;1H" +
                             drawn_box(frontend::texts::intro_zh()) + kKeyWaitMarker);
@@ -103,7 +103,8 @@ TEST(ScreensInASmallWindow, SayTheWindowIsTooSmallAndDrawTheBoxOnceItGrows) {
   platform.window = console::WindowSize{3, 80};
   out.clear();
   frontend::exit_en();
-  EXPECT_EQ(out.text(), kClearMarker + std::string("\x1b[1;1HWindow too small: needs 4 rows x 34 columns, has 3 x 80"));
+  EXPECT_EQ(out.text(), kClearMarker + std::string("\x1b[1;1HThe window is too small: it needs 4 rows ") + GBK("×") +
+                            " 34 columns (now 3 " + GBK("×") + " 80).");
 }
 
 TEST_F(Screens, LanguageScreenDrawsWithoutACursorMoveAndReturnsTheKeyMinusZero) {

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -141,6 +142,27 @@ TEST(SaveFilesPosix, WhatAKilledSaveLeftIsRemovedByTheNextSaveButNotWhatALiveOne
   EXPECT_EQ(files_in("saves"), std::vector<std::string>{"w.dat"});
   ::close(told[0]);
   ::close(told[1]);
+}
+
+// A link where the lock goes is refused, never followed; a lock file that a
+// game of another user (run with sudo) left readable is taken over and gone
+// once the world is let go.
+TEST(SaveFilesPosix, ALinkForALockIsRefusedAndAStaleLockOfAnotherUserIsTakenOver) {
+  const test_support::ScratchDirectory scratch("lanternvale-saves-");
+  fs::create_directories("saves");
+  fs::create_symlink("elsewhere", "saves/.q.dat.lock");
+  std::optional<persistence::SaveSlot> slot = persistence::SaveSlot::of_name("q");
+  persistence::Result claimed = slot->claim();
+  EXPECT_EQ(claimed.problem.kind, persistence::Problem::Kind::kCannotLock);
+  EXPECT_EQ(claimed.problem.file, "saves/.q.dat.lock");
+  EXPECT_FALSE(fs::exists("saves/elsewhere"));
+
+  fs::remove("saves/.q.dat.lock");
+  write_file("saves/.q.dat.lock", "");
+  fs::permissions("saves/.q.dat.lock", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  ASSERT_TRUE(slot->claim());
+  slot->release();
+  EXPECT_TRUE(files_in("saves").empty());
 }
 
 }  // namespace

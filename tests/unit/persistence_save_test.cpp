@@ -245,6 +245,49 @@ TEST_F(SaveFiles, ANewWorldOfATakenNameKeepsTheSaveItReplacesAsTheBackup) {
   EXPECT_EQ(world.findDatFiles(), (SaveList{{"abc", "abc"}}));
 }
 
+// A save cleans up after the games that died, and after nobody else: hidden
+// files that are not the game's own stay, and so does the backup.
+TEST_F(SaveFiles, ASaveRemovesOnlyTheHiddenFilesTheGameMakes) {
+  fs::create_directories("saves");
+  const std::vector<std::string> others = {".notes.tmp", ".photo.jpg.tmp", ".todo.lock", ".x.dat.bak", ".dat.tmp"};
+  const std::vector<std::string> games = {".gone.dat.tmp", ".gone.dat.lock", ".0123456789abcdef.tmp", ".save-12.tmp"};
+  for (const std::vector<std::string>* names : {&others, &games}) {
+    for (const std::string& name : *names) write_file("saves/" + name, "kept?");
+  }
+  game world;
+  world.worldname = "w";
+  ASSERT_TRUE(world.save("w"));
+  std::vector<std::string> expected = others;
+  expected.push_back("w.dat");
+  EXPECT_EQ(files_in("saves"), sorted(expected));
+}
+
+// Whatever lies where the lock, the temporary file or the backup of a world
+// goes and can't be used as one is named, and nothing is played or saved
+// past it.
+TEST_F(SaveFiles, WhatIsInTheWayOfASaveIsNamed) {
+  game world;
+  world.worldname = "q";
+  ASSERT_TRUE(world.save("q"));
+  const auto problem_of = [&](const char* in_the_way) {
+    fs::create_directories(std::string("saves/") + in_the_way + "/content");
+    std::optional<persistence::SaveSlot> slot = persistence::SaveSlot::of_new_world("q");
+    persistence::Result result = slot->claim();
+    if (result) result = persistence::save_world(world, *slot);
+    slot->release();
+    fs::remove_all(std::string("saves/") + in_the_way);
+    return std::pair(result.problem.kind, result.problem.file);
+  };
+  EXPECT_EQ(problem_of(".q.dat.lock"), std::pair(Kind::kCannotLock, std::string("saves/.q.dat.lock")));
+  EXPECT_EQ(problem_of(".q.dat.tmp"), std::pair(Kind::kCannotWrite, std::string("saves/.q.dat.tmp")));
+  EXPECT_EQ(problem_of(".q.dat.bak"), std::pair(Kind::kCannotWrite, std::string("saves/.q.dat.bak")));
+  EXPECT_EQ(files_in("saves"), std::vector<std::string>{"q.dat"});
+  // No saves/ directory can be made: nothing can be locked either.
+  fs::remove_all("saves");
+  write_file("saves", "a plain file");
+  EXPECT_EQ(persistence::SaveSlot::of_name("q")->claim().problem.kind, Kind::kCannotCreateDirectory);
+}
+
 TEST_F(SaveFiles, NamesWithSeparatorsStayInsideSaves) {
   game world;
   for (const std::string name : {"../up", "a/b", ""}) {
@@ -463,7 +506,9 @@ TEST_F(SaveFiles, ASaveThatFailsAtAnyStepLeavesTheOldSaveWhole) {
   for (const Failure& failure : failures) {
     FailingSteps steps(failure.step, failure.write_budget);
     const persistence::Result saved = persistence::save_world(world, "abc", steps);
-    EXPECT_EQ(saved.problem, refused(Kind::kCannotWrite, "saves/abc.dat", failure.words));
+    // A temporary file that can't be made is named: something may be in its way.
+    const char* named = failure.step == Step::kCreate ? "saves/.abc.dat.tmp" : "saves/abc.dat";
+    EXPECT_EQ(saved.problem, refused(Kind::kCannotWrite, named, failure.words));
     // No temporary file is left behind, and the old save loads as it was.
     EXPECT_EQ(std::distance(fs::directory_iterator("saves"), fs::directory_iterator()), 1);
   }

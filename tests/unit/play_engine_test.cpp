@@ -243,13 +243,15 @@ TEST_F(Playthrough, AnIdleMapSleepsWithoutTimeLimitAFrameLikeTheLastWritesNothin
   EXPECT_EQ(text.find(kWait, ctrl_l), text.find(kWait + first + kWait, ctrl_l));
 }
 
-TEST_F(Playthrough, AWindowTooSmallForTheSmallestViewShowsOneLineUntilTheViewFitsAgain) {
+TEST_F(Playthrough, AWindowTooSmallForTheSmallestViewShowsItsNoticeUntilTheViewFitsAgain) {
   platform.sizes = {{10, 80}, {10, 80}, {27, 55}};
   block_saves();
   press({0, 61, 224, 80, 'q', 27});  // keys still work meanwhile: F3, down
   play_frames(play::english_voice());
   const std::string text = out.text();
-  const std::string line = "Window too small: needs 11 rows x 12 columns, has 10 x 80\x1b[K";
+  std::string line = "The window is too small: it needs 11 rows " + GBK("×") + " 12 columns (now 10 " + GBK("×") +
+                     " 80).\x1b[K";
+  for (int blank_row = 1; blank_row < 10; ++blank_row) line += "\n\x1b[K";
   // The first frame clears what the prompts left and shows only the line.
   EXPECT_EQ(text.find(kFrameStart), text.find("\x1b[2J" + kFrameStart + line) + 4) << text;
   EXPECT_EQ(count(text, line), 1u);  // the second frame is the same: nothing is written
@@ -275,7 +277,7 @@ TEST_F(Playthrough, ANameWhoseFileTheListCouldNotShowIsRefusedWithItsReasonAndAs
   const std::string text = out.text();
   const std::string prompt = "Please enter the world name: (up to 32 characters, press enter to confirm)\n";
   EXPECT_EQ(count(text, prompt + "The world name cannot be empty.\n" + prompt +
-                            "The world name is too long for a save file here.\n" + prompt + "<cls>\x1b[1;1HPlease enter the seed"),
+                            "The world name is too long to be used as a file name.\n" + prompt + "<cls>\x1b[1;1HPlease enter the seed"),
             1u)
       << text;
   EXPECT_EQ(world.worldname, "ok");
@@ -283,12 +285,12 @@ TEST_F(Playthrough, ANameWhoseFileTheListCouldNotShowIsRefusedWithItsReasonAndAs
 }
 
 TEST_F(Playthrough, AFailedFirstSaveIsToldAndTheWorldIsPlayedAllTheSame) {
-  block_saves();
+  fs::create_directories("saves/my world.dat/in the way");
   type_lines("0\nmy world\n\n");
   press({'k', 27});
   EXPECT_EQ(play::playthrough(world, play::english_voice()), play::kWorldNotSaved);
   const std::string text = out.text();
-  const std::size_t told = text.find("Initializing...\nThe world was not saved: cannot create the directory saves");
+  const std::size_t told = text.find("Initializing...\nThe world was not saved: cannot write saves/my world.dat: ");
   ASSERT_NE(told, std::string::npos) << text;
   EXPECT_NE(text.find(kWait + kFrameStart, told), std::string::npos);
   EXPECT_EQ(count(text, "The world was not saved:"), 2u);  // at Escape again
@@ -309,6 +311,22 @@ TEST_F(Playthrough, ASaveThatCannotBeOpenedIsToldAndLeftUntouched) {
   std::ifstream file("saves/broken.dat", std::ios::binary);
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), {}), damaged);
   EXPECT_EQ(std::distance(fs::directory_iterator("saves"), fs::directory_iterator()), 1);
+}
+
+// A world whose lock can't be taken is never played unlocked: it is refused,
+// naming what is in the way and what to do, and the list comes back.
+TEST_F(Playthrough, AWorldWhoseLockCannotBeTakenIsRefusedNamingTheLockFile) {
+  world.worldname = "q";
+  ASSERT_TRUE(world.save("q"));
+  fs::create_directories("saves/.q.dat.lock/in the way");
+  type_lines("1\n");
+  press({'k'});
+  game opened;
+  EXPECT_EQ(play::playthrough(opened, play::chinese_voice()), 0);
+  const std::string text = out.text();
+  EXPECT_EQ(count(text, GBK("存档无法打开：锁文件saves/.q.dat.lock无法使用：")), 1u) << text;
+  EXPECT_EQ(count(text, GBK("。请删除它，或将它的所有者改为你自己（按任意键继续）")), 1u);
+  EXPECT_EQ(count(text, kFrameStart), 0u);
 }
 
 }  // namespace

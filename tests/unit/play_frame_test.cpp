@@ -6,10 +6,12 @@
 #include <iterator>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "base/text_encoding.h"
 #include "console/colour_mode.h"
 #include "console/escape_output.h"
+#include "console/terminal_encoding.h"
 #include "play/frame.h"
 #include "world/game.h"
 #include "world/tables.h"
@@ -127,6 +129,51 @@ TEST(ViewShape, AWindowShowsAsMuchOfTheViewAsItHolds) {
   EXPECT_EQ(play::view_shape_for(bordered, std::nullopt), play::kFullView);
   EXPECT_EQ(play::smallest_view_size(bordered).rows, 11);
   EXPECT_EQ(play::smallest_view_size(bordered).columns, 12);
+}
+
+// Whether `number` stands in `line` whole, not as the digits of another.
+bool holds_number(const std::string& line, const std::string& number) {
+  const auto is_digit = [&](std::size_t at) { return at < line.size() && line[at] >= '0' && line[at] <= '9'; };
+  for (std::size_t at = line.find(number); at != std::string::npos; at = line.find(number, at + 1)) {
+    if ((at == 0 || !is_digit(at - 1)) && !is_digit(at + number.size())) return true;
+  }
+  return false;
+}
+
+// The notice of a window too small is wrapped, never cut: at every width
+// each line fits, nothing is lost, and every number stands whole on a line.
+TEST(TooSmallNotice, IsWrappedToTheWindowWithEveryNumberWhole) {
+  const console::WindowSize needed{12, 34};
+  for (const play::Voice* voice : {&play::chinese_voice(), &play::english_voice(), &play::developer_voice()}) {
+    for (int columns = 5; columns <= 80; ++columns) {
+      const console::WindowSize has{200 + columns, columns};
+      const std::vector<std::string> lines = play::too_small_lines(*voice, needed, has);
+      std::string joined;
+      for (const std::string& line : lines) {
+        EXPECT_EQ(console::cut_to_columns(line, columns), line) << columns;
+        joined += line;
+      }
+      std::string text = voice->window_too_small(needed, has);
+      std::erase(text, ' ');
+      std::erase(joined, ' ');
+      EXPECT_EQ(joined, text) << columns;
+      for (const std::string& number : {std::string("12"), std::string("34"), std::to_string(has.rows), std::to_string(columns)}) {
+        EXPECT_TRUE(std::any_of(lines.begin(), lines.end(),
+                                [&](const std::string& line) { return holds_number(line, number); }))
+            << number << " at " << columns << " columns";
+      }
+    }
+  }
+  // Chinese breaks between characters, never before its closing punctuation;
+  // the lines stop at the window's last row, the size needed first.
+  EXPECT_EQ(play::too_small_lines(play::chinese_voice(), needed, {10, 20}),
+            (std::vector<std::string>{GBK("窗口太小：至少需要12"), GBK("行34列，当前为10行20"), GBK("列")}));
+  EXPECT_EQ(play::too_small_lines(play::developer_voice(), needed, {2, 8}),
+            (std::vector<std::string>{"Needs", "12x34,"}));
+  // Every row of the window is written, the notice's and the blank ones below.
+  console::Canvas canvas(3, 30);
+  play::compose_too_small(play::developer_voice(), {3, 30}, canvas);
+  EXPECT_EQ(canvas.whole_stream(), kHideCursorHome + "Needs 9x10, window 3x30\x1b[K\n\x1b[K\n\x1b[K");
 }
 
 // Whole frames as the terminal receives them, kept byte for byte in

@@ -106,6 +106,16 @@ int character_columns(std::string_view gbk_character, TerminalEncoding encoding)
   return known_columns[code];
 }
 
+int text_columns(std::string_view gbk) {
+  int columns = 0;
+  for (std::size_t at = 0, length = 0; at < gbk.size(); at += length) {
+    length = base::gbk_character_length(gbk, at);
+    if (length == 0) break;
+    columns += character_columns(gbk.substr(at, length), terminal_encoding());
+  }
+  return columns;
+}
+
 std::string cut_to_columns(std::string_view gbk, int columns) {
   std::size_t kept = 0;
   int used = 0;

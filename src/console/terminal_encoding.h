@@ -42,8 +42,9 @@ void set_terminal_encoding(TerminalEncoding encoding);
 // one to the rest.
 int character_columns(std::string_view gbk_character, TerminalEncoding encoding);
 
-// GBK text cut to the characters that fit in `columns` columns of the
-// terminal in use.
+// The columns GBK text takes on the terminal in use, and the text cut to the
+// characters that fit in `columns` columns.
+int text_columns(std::string_view gbk);
 std::string cut_to_columns(std::string_view gbk, int columns);
 
 }  // namespace console

@@ -105,16 +105,6 @@ struct Piece {
   bool after_blank = false;
 };
 
-int text_columns(std::string_view gbk) {
-  int columns = 0;
-  for (std::size_t at = 0, length = 0; at < gbk.size(); at += length) {
-    length = base::gbk_character_length(gbk, at);
-    if (length == 0) break;
-    columns += console::character_columns(gbk.substr(at, length), console::TerminalEncoding::kGbk);
-  }
-  return columns;
-}
-
 // Chinese punctuation that never starts a line.
 bool is_closing_mark(std::string_view gbk_character) {
   static const std::array<std::string, 8> marks = {GBK("，"), GBK("。"), GBK("："), GBK("；"),
@@ -164,7 +154,7 @@ std::vector<std::string> wrap_to_columns(std::string_view gbk, int columns) {
   std::string line;
   for (const Piece& piece : pieces_of(gbk)) {
     std::string longer = line.empty() ? piece.text : line + (piece.after_blank ? " " : "") + piece.text;
-    if (text_columns(longer) <= columns) {
+    if (console::text_columns(longer) <= columns) {
       line = std::move(longer);
       continue;
     }

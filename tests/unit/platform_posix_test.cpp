@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -101,6 +102,23 @@ class PlatformInTerminal : public testing::Test {
       ::usleep(10000);
     }
     return true;
+  }
+
+  // Until the job waits in a write to the terminal (Linux tells which call
+  // a process waits in); a while where it can't be known.
+  bool wait_until_writing_to_the_terminal() {
+    const auto give_up = std::chrono::steady_clock::now() + kGiveUpAfter;
+    while (std::chrono::steady_clock::now() < give_up) {
+      std::ifstream call("/proc/" + std::to_string(job_) + "/syscall");
+      std::string number, fd;
+      if (!(call >> number >> fd)) {
+        ::usleep(500000);
+        return true;
+      }
+      if (number == std::to_string(SYS_write) && fd == "0x1") return true;
+      ::usleep(10000);
+    }
+    return false;
   }
 
   void expect_signal_to_restore_and_end(int signal);
@@ -224,7 +242,7 @@ TEST_F(PlatformInTerminal, InterruptDuringTheGiveBackEndsOnlyOnceItIsThrough) {
     return 0;
   });
   ASSERT_TRUE(wait_for("READY"));
-  ::usleep(500000);
+  ASSERT_TRUE(wait_until_writing_to_the_terminal());
   ::kill(job_, SIGINT);
   ::usleep(100000);
   EXPECT_EQ(finish(), 128 + SIGINT);

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <iostream>
 #include <string>
 
@@ -69,13 +70,22 @@ TEST(WindowsConsole, EscapeProcessingIsAddedToTheModesTheConsoleHad) {
   console.set_mode(found);
 }
 
-// The console's code pages before the tests changed them.
+// The console's code pages before the tests changed them, and the modes of
+// its input and output found at the start.
 struct CodePages {
   UINT input = 0;
   UINT output = 0;
 };
 
 CodePages code_pages_before_start;
+DWORD input_mode_found = 0;
+DWORD output_mode_found = 0;
+
+DWORD mode_of(HANDLE handle) {
+  DWORD mode = 0;
+  GetConsoleMode(handle, &mode);
+  return mode;
+}
 
 // start() of the one native platform does its work once per process: every
 // test that needs it shares that one start, made on known code pages.
@@ -86,6 +96,8 @@ console::Platform& started_platform() {
       SetConsoleCP(437);
       SetConsoleOutputCP(850);
     }
+    input_mode_found = mode_of(GetStdHandle(STD_INPUT_HANDLE));
+    output_mode_found = mode_of(GetStdHandle(STD_OUTPUT_HANDLE));
     console::native_platform().start();
     return true;
   }();
@@ -93,11 +105,14 @@ console::Platform& started_platform() {
   return console::native_platform();
 }
 
-TEST(WindowsConsole, CodePagesAreGbkForTheRunAndTheFoundOnesComeBack) {
+TEST(WindowsConsole, CodePagesAreGbkForTheRunAndTheFoundOnesAndModesComeBack) {
   SKIP_WITHOUT_CONSOLE();
   console::Platform& platform = started_platform();
   EXPECT_EQ(GetConsoleCP(), 936u);
   EXPECT_EQ(GetConsoleOutputCP(), 936u);
+  // Changes of the window's size come as events.
+  HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+  EXPECT_EQ(mode_of(input), input_mode_found | ENABLE_WINDOW_INPUT);
 
   // The GBK title shows as Chinese on a console of any language.
   platform.set_title(GBK("青灯万象录"));
@@ -108,8 +123,58 @@ TEST(WindowsConsole, CodePagesAreGbkForTheRunAndTheFoundOnesComeBack) {
   platform.restore();
   EXPECT_EQ(GetConsoleCP(), 437u);
   EXPECT_EQ(GetConsoleOutputCP(), 850u);
+  EXPECT_EQ(mode_of(input), input_mode_found);
+  EXPECT_EQ(mode_of(GetStdHandle(STD_OUTPUT_HANDLE)), output_mode_found);
   SetConsoleCP(code_pages_before_start.input);
   SetConsoleOutputCP(code_pages_before_start.output);
+}
+
+// A change of the window's size ends a wait without time limit at once: the
+// console tells it with an event, and the frame loop draws the screen again.
+TEST(WindowsConsole, AWindowOfAnotherSizeEndsAWaitWithoutTimeLimit) {
+  SKIP_WITHOUT_CONSOLE();
+  console::Platform& platform = started_platform();
+  HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+  const DWORD input_mode = mode_of(input);
+  SetConsoleMode(input, input_mode | ENABLE_WINDOW_INPUT);
+  FlushConsoleInputBuffer(input);
+  HANDLE output = open_console_output();
+  CONSOLE_SCREEN_BUFFER_INFO info;
+  ASSERT_NE(GetConsoleScreenBufferInfo(output, &info), 0);
+  const std::uint64_t changes = console::screen_changes();
+
+  SetConsoleScreenBufferSize(output, COORD{static_cast<SHORT>(info.dwSize.X + 1), info.dwSize.Y});
+  // The event waits in the input, so the wait cannot hang.
+  DWORD queued = 0;
+  ASSERT_TRUE(GetNumberOfConsoleInputEvents(input, &queued) != 0 && queued > 0) << "the console sent no event";
+  EXPECT_FALSE(platform.wait_for_key(console::kNoTimeLimit));
+  EXPECT_GT(console::screen_changes(), changes);
+
+  SetConsoleScreenBufferSize(output, info.dwSize);
+  FlushConsoleInputBuffer(input);
+  SetConsoleMode(input, input_mode);
+  CloseHandle(output);
+}
+
+// As "cls" clears it: the whole buffer blank, the cursor at the top-left corner.
+TEST(WindowsConsole, ClearingBlanksTheWholeBufferAndPutsTheCursorAtTheCorner) {
+  SKIP_WITHOUT_CONSOLE();
+  console::Platform& platform = started_platform();
+  ConsoleAsStandardOutput console;
+  HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+  CONSOLE_SCREEN_BUFFER_INFO info;
+  ASSERT_NE(GetConsoleScreenBufferInfo(output, &info), 0);
+  const COORD last_row_end{static_cast<SHORT>(info.dwSize.X - 3), static_cast<SHORT>(info.dwSize.Y - 1)};
+  DWORD count = 0;
+  WriteConsoleOutputCharacterW(output, L"abc", 3, last_row_end, &count);
+
+  platform.clear_screen();
+  std::wstring cells(3, L'?');
+  ReadConsoleOutputCharacterW(output, cells.data(), 3, last_row_end, &count);
+  EXPECT_EQ(cells, L"   ");
+  ASSERT_NE(GetConsoleScreenBufferInfo(output, &info), 0);
+  EXPECT_EQ(info.dwCursorPosition.X, 0);
+  EXPECT_EQ(info.dwCursorPosition.Y, 0);
 }
 
 // While one of these lives, the standard output is a pipe the test reads.

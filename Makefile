@@ -21,7 +21,7 @@ test:
 	$(CMAKE) --build build/test -j$(JOBS)
 	cd build/test && ctest --output-on-failure -j$(JOBS)
 	scripts/check-install.sh build/test
-	JOBS=$(JOBS) scripts/test-windows.sh --optional
+	JOBS=$(JOBS) LANTERNVALE_HOST_BUILD=build/test scripts/test-windows.sh --optional
 
 # The same tests under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize:

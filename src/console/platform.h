@@ -30,9 +30,10 @@ class Platform {
   // Gives the terminal back as it was found, cursor visible, then writes what
   // keep_after_exit() was given. Safe to call twice.
   virtual void restore() = 0;
-  // `gbk_text` (plain lines) is still to be read once the program has ended:
-  // where the game draws on a screen of its own that goes when it ends, the
-  // text is written again on the user's own screen by restore().
+  // `gbk_text` (plain lines) is still to be read once the program has ended,
+  // after what was kept before: where the game draws on a screen of its own
+  // that goes when it ends, the texts are written again on the user's own
+  // screen by restore().
   virtual void keep_after_exit(const std::string& gbk_text) = 0;
 
   // From here on the terminal interprets the escape sequences written to it.

@@ -35,7 +35,7 @@ class FrameLoop {
         case Next::kGoOn:
           break;
         case Next::kLeave:
-          if (leave()) return 0;
+          if (const std::optional<int> end = leave()) return *end;
           break;
         case Next::kDied:
           return 0;
@@ -76,10 +76,11 @@ class FrameLoop {
   // Escape saves and ends the playthrough. A save that failed was told; the
   // world is still here, so the player is back in it (and may free some
   // room and press Escape again), unless nobody is there any more.
-  bool leave() {
-    if (save_at_escape(world_, voice_, slot_) || console::platform().input_ended()) return true;
+  std::optional<int> leave() {
+    if (save_at_escape(world_, voice_, slot_)) return 0;
+    if (console::platform().input_ended()) return kWorldNotSaved;
     clear_to_top_left();
-    return false;
+    return std::nullopt;
   }
 
   Position position() const { return Position{world_.localplayer.x, world_.localplayer.y}; }

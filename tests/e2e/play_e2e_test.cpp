@@ -247,6 +247,72 @@ TEST(Encounters, ATerminationRequestInAFightOfAnyLengthSavesTheWorldAndEnds) {
   EXPECT_EQ(saved.y(), 1);
 }
 
+// A save that fails once the player is gone is told on the user's own
+// screen, where the game's screen has gone, and the game ends failing: by
+// the termination request that ended it, or with status 1 at a hang-up.
+TEST(Signals, ASaveThatFailsWithThePlayerGoneIsToldAfterTheEnd) {
+  CraftedWorld crafted;
+  crafted.world.worldname = "stuck";
+  SessionOptions options = crafted.saved_into(big_window());
+  options.screen_before_start = "$ lanternvale\r\n";
+  const auto save_the_world = options.prepare;
+  // A folder, not empty, where the next save's temporary file would go.
+  options.prepare = [&](const std::string& directory) {
+    save_the_world(directory);
+    fs::create_directories(fs::path(directory) / "saves" / ".stuck.dat.tmp" / "in-the-way");
+  };
+  for (const bool terminate : {true, false}) {
+    PtySession session(kProgram, options);
+    ASSERT_TRUE(wait_for_menu(session, kChineseChoices)) << session.screen_text();
+    ASSERT_TRUE(open_first_save(session, "stuck")) << session.screen_text();
+    ASSERT_TRUE(wait_for_map(session, crafted.world, true)) << session.screen_text();
+    if (!terminate) {
+      session.hang_up();
+      const e2e::ExitStatus status = session.wait_for_exit();
+      EXPECT_TRUE(status.exited_with(1)) << status;
+      continue;
+    }
+    session.send_signal(SIGTERM);
+    const e2e::ExitStatus status = session.wait_for_exit();
+    EXPECT_TRUE(status.killed_by(SIGTERM)) << status;
+    EXPECT_EQ(session.row(0), "$ lanternvale");
+    EXPECT_TRUE(session.row(1).starts_with("世界未能保存：")) << session.screen_text();
+    EXPECT_EQ(session.row(2), "Error:the world was not saved");
+    EXPECT_TRUE(session.cursor().visible);
+  }
+}
+
+// A termination request while the terminal takes nothing (a connection
+// nobody reads, its buffer full, cut in the middle of a frame): once it is
+// read again, the terminal is back on the user's screen, the cursor shown.
+TEST(Signals, ATerminationRequestOnAFrozenTerminalStillGivesItBack) {
+  CraftedWorld crafted;
+  crafted.world.worldname = "frozen";
+  // Every step to the side changes every cell of the view.
+  for (int x = -12; x <= 12; ++x) {
+    for (int y = -12; y <= 13; ++y) {
+      if ((x + y) % 2 != 0) continue;
+      crafted.world.cell(x, y).type = 2;
+      crafted.world.cell(x, y).level = (x + 12) % 5;
+    }
+  }
+  SessionOptions options = crafted.saved_into(big_window());
+  options.screen_before_start = "$ lanternvale\r\n";
+  PtySession session(kProgram, options);
+  ASSERT_TRUE(wait_for_menu(session, kChineseChoices)) << session.screen_text();
+  ASSERT_TRUE(open_first_save(session, "frozen")) << session.screen_text();
+  ASSERT_TRUE(wait_for_map(session, crafted.world, true)) << session.screen_text();
+  // Nothing is read from here until the game has ended.
+  for (int step = 0; step < 150; ++step) session.send(std::string(kRight) + kLeft);
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  session.send_signal(SIGTERM);
+  const e2e::ExitStatus status = session.wait_for_exit_unread();
+  EXPECT_TRUE(status.killed_by(SIGTERM)) << status;
+  EXPECT_EQ(session.row(0), "$ lanternvale") << session.screen_text();
+  EXPECT_TRUE(session.cursor().visible);
+  EXPECT_TRUE(e2e::same_modes(session.current_modes(), session.modes_before_start()));
+}
+
 // The same answers give the same world in English and in developer mode; the
 // developer's answers are typed at bare prompts, and a hang-up saves. A Tab
 // typed in the seed stays in it, as in a piped line, and shows as the blanks

@@ -68,6 +68,9 @@ class PtySession {
   bool wait_for_raw(std::string_view bytes, Timeout timeout = kDefaultTimeout);
   // The exit status, or kStillRunning after the timeout.
   ExitStatus wait_for_exit(Timeout timeout = kDefaultTimeout);
+  // The same without reading anything the program writes until it has
+  // ended, as a frozen connection would; then the rest is read.
+  ExitStatus wait_for_exit_unread(Timeout timeout = kDefaultTimeout);
 
   // The screen as shown: a row as UTF-8 without trailing blanks.
   std::string row(int index) const { return screen_.row(index); }

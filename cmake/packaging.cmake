@@ -11,9 +11,13 @@ endif()
 
 include(GNUInstallDirs)
 if(WIN32)
-  # Unpacked anywhere and started by a double click: the .exe and the README side by side.
+  # Unpacked anywhere and started by a double click: the .exe, a player's
+  # README with the line ends Notepad expects, the README and the licence side
+  # by side, the texts named so that a click opens them.
   install(TARGETS lanternvale RUNTIME DESTINATION .)
-  install(FILES README.md DESTINATION .)
+  configure_file(${PROJECT_SOURCE_DIR}/doc/README-windows.txt ${PROJECT_BINARY_DIR}/README.txt @ONLY NEWLINE_STYLE CRLF)
+  install(FILES ${PROJECT_BINARY_DIR}/README.txt README.md DESTINATION .)
+  install(FILES LICENSE DESTINATION . RENAME LICENSE.txt)
 else()
   install(TARGETS lanternvale RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   install(FILES doc/lanternvale.6 DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)

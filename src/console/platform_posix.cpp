@@ -166,6 +166,7 @@ void PosixPlatform::start() {
   begin_ = std::chrono::steady_clock::now();
   take_users_locale();
   encoding_ = choose_terminal_encoding(encoding_environment());
+  set_terminal_encoding(encoding_);
   input_is_terminal_ = ::isatty(kInputFd) == 1;
   output_is_terminal_ = ::isatty(kOutputFd) == 1;
   // Handlers first: from the moment the modes change, every exit restores them.
@@ -346,13 +347,13 @@ void PosixPlatform::connect_streams() {
       if (cursor != nullptr) {
         cursor->observe(gbk);
         posix_platform().takeover_.keep_drawing(bytes);
+        note_output_written();
       }
       write_all(echo_fd, bytes, check_signals);
     };
-    auto width = [encoding](std::string_view gbk_character) { return character_columns(gbk_character, encoding); };
     LineEditor::Column start_column;
     if (cursor != nullptr) start_column = [this] { return cursor_column(); };
-    line_editor_ = new LineEditor(reader, echo, width, start_column);
+    line_editor_ = new LineEditor(reader, echo, start_column);
   } else {
     line_editor_ = new LineEditor(reader);
   }

@@ -350,6 +350,7 @@ class WindowsPlatform final : public Platform {
     found.output_mode = mode_of(output);
     SetConsoleCP(kGbkCodePage);
     SetConsoleOutputCP(kGbkCodePage);
+    set_terminal_encoding(TerminalEncoding::kGbk);
     SetConsoleCtrlHandler(on_console_control, TRUE);
     std::atexit(restore_at_exit);
     output_is_console_ = found.output_mode.has_value();

@@ -53,7 +53,7 @@ FightEnd fight_monster(game& world, const Voice& voice);
 bool save_at_escape(game& world, const Voice& voice, persistence::SaveSlot& slot);
 
 // Shared output steps.
-// Written and flushed at once; the next frame is drawn whole.
+// Written and flushed at once.
 void say(std::string_view text);
 void clear_to_top_left();
 // `text` with every control byte shown as '?', so a name or a message read

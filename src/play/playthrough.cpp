@@ -12,10 +12,7 @@
 
 namespace play {
 
-void say(std::string_view text) {
-  std::cout << text << std::flush;
-  console::note_screen_change();
-}
+void say(std::string_view text) { std::cout << text << std::flush; }
 
 void clear_to_top_left() {
   console::platform().clear_screen();

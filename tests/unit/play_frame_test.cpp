@@ -19,6 +19,13 @@ namespace {
 const std::string kSilver = "\x1b[38;2;192;192;192m";
 const std::string kHideCursorHome = "\x1b[?25l\x1b[H";
 
+// The view alone, as the terminal receives it.
+std::string view_stream(const game& world, const play::Voice& voice, play::ViewShape shape = play::kFullView) {
+  console::Canvas canvas(shape.rows + 3, 2 * shape.cells + 2);
+  play::compose_view(world, voice, shape, canvas);
+  return canvas.whole_stream();
+}
+
 std::string repeat(const std::string& piece, int times) {
   std::string out;
   while (times-- > 0) out += piece;
@@ -55,8 +62,8 @@ TEST_F(CornerView, BorderedViewHasHashesAboveAndLeftOfThePlayer) {
   std::string expected = kHideCursorHome + border + repeat(row(repeat(kSilver + "##", 21)), 10);
   expected += row(outside + player_cells) + row(outside + treasure_cells);
   expected += repeat(row(outside + repeat(kSilver + "  ", 11)), 9) + border;
-  EXPECT_EQ(play::compose_view(world, play::chinese_voice()), expected);
-  EXPECT_EQ(play::compose_view(world, play::english_voice()), expected);
+  EXPECT_EQ(view_stream(world, play::chinese_voice()), expected);
+  EXPECT_EQ(view_stream(world, play::english_voice()), expected);
 }
 
 TEST_F(CornerView, ASmallWindowShowsFewerRowsAndCellsAroundThePlayer) {
@@ -67,7 +74,7 @@ TEST_F(CornerView, ASmallWindowShowsFewerRowsAndCellsAroundThePlayer) {
   expected += row(hashes + player_cells.substr(0, player_cells.size() - 7 * (kSilver.size() + 2)));
   expected += row(hashes + treasure_cells.substr(0, treasure_cells.size() - 7 * (kSilver.size() + 2)));
   expected += row(hashes + repeat(kSilver + "  ", 4)) + border;
-  EXPECT_EQ(play::compose_view(world, play::chinese_voice(), play::ViewShape{5, 7}), expected);
+  EXPECT_EQ(view_stream(world, play::chinese_voice(), play::ViewShape{5, 7}), expected);
 }
 
 TEST_F(CornerView, DeveloperViewHasNoBorderAndNoBars) {
@@ -75,7 +82,7 @@ TEST_F(CornerView, DeveloperViewHasNoBorderAndNoBars) {
   std::string expected = kHideCursorHome + repeat(row(repeat(kSilver + "##", 21)), 10);
   expected += row(outside + player_cells) + row(outside + treasure_cells);
   expected += repeat(row(outside + repeat(kSilver + "  ", 11)), 9);
-  EXPECT_EQ(play::compose_view(world, play::developer_voice()), expected);
+  EXPECT_EQ(view_stream(world, play::developer_voice()), expected);
 }
 
 TEST(StatusLines, EachVoiceLabelsTheSameValuesAndBlankLinesWipeThem) {
@@ -156,8 +163,10 @@ std::string frame_bytes(const GoldenFrame& frame) {
   world.localplayer.x = frame.x;
   world.localplayer.y = frame.y;
   const std::optional<play::ViewShape> shape = play::view_shape_for(*frame.voice, frame.window);
-  return play::compose_view(world, *frame.voice, *shape) +
-         play::compose_status(world.localplayer, *frame.voice, frame.f3, frame.window.columns);
+  console::Canvas canvas = play::canvas_for(frame.window);
+  play::compose_view(world, *frame.voice, *shape, canvas);
+  canvas.write(play::compose_status(world.localplayer, *frame.voice, frame.f3, frame.window.columns));
+  return canvas.whole_stream();
 }
 
 TEST(GoldenFrames, WholeFramesAreTheBytesKeptForThem) {

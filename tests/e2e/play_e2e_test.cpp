@@ -263,7 +263,7 @@ TEST(Signals, ASaveThatFailsWithThePlayerGoneIsToldAfterTheEnd) {
   };
   for (const bool terminate : {true, false}) {
     PtySession session(kProgram, options);
-    ASSERT_TRUE(wait_for_menu(session, kChineseChoices)) << session.screen_text();
+    ASSERT_TRUE(wait_for_menu(session, kChineseMenu)) << session.screen_text();
     ASSERT_TRUE(open_first_save(session, "stuck")) << session.screen_text();
     ASSERT_TRUE(wait_for_map(session, crafted.world, true)) << session.screen_text();
     if (!terminate) {
@@ -299,7 +299,7 @@ TEST(Signals, ATerminationRequestOnAFrozenTerminalStillGivesItBack) {
   SessionOptions options = crafted.saved_into(big_window());
   options.screen_before_start = "$ lanternvale\r\n";
   PtySession session(kProgram, options);
-  ASSERT_TRUE(wait_for_menu(session, kChineseChoices)) << session.screen_text();
+  ASSERT_TRUE(wait_for_menu(session, kChineseMenu)) << session.screen_text();
   ASSERT_TRUE(open_first_save(session, "frozen")) << session.screen_text();
   ASSERT_TRUE(wait_for_map(session, crafted.world, true)) << session.screen_text();
   // Nothing is read from here until the game has ended.

@@ -11,6 +11,7 @@
 
 #include "base/text_encoding.h"
 #include "console/platform.h"
+#include "console/terminal_encoding.h"
 
 namespace {
 
@@ -98,7 +99,11 @@ console::Platform& started_platform() {
     }
     input_mode_found = mode_of(GetStdHandle(STD_INPUT_HANDLE));
     output_mode_found = mode_of(GetStdHandle(STD_OUTPUT_HANDLE));
+    // The start counts characters' widths as the console in code page 936
+    // does; the other tests of this process count them as they always do.
+    const console::TerminalEncoding widths = console::terminal_encoding();
     console::native_platform().start();
+    console::set_terminal_encoding(widths);
     return true;
   }();
   (void)started;

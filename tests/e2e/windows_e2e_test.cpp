@@ -4,9 +4,19 @@
 // the .exe and wine's loader (LANTERNVALE_WINDOWS_EXE, LANTERNVALE_WINE) and
 // keeps one wine prefix and server (WINEPREFIX) for all of them.
 //
-// What wine's console does not do, and Windows does, is said where it
-// matters; the game passes its output through wine's console untouched
-// (platform_windows.cpp), so the screen here is what the game sent.
+// Where wine falls short of Windows:
+// - Its console interprets no escape sequence (platform_windows.cpp shows
+//   how, and passes the game's output through it untouched), so the screen
+//   here is what the game sent, as a terminal shows it.
+// - Its C runtime's console keys lose the map's keys: in a terminal, with
+//       while (!_kbhit()) Sleep(10);  printf("%d\n", _getch());
+//   an arrow key or F3 never ends the loop (its _kbhit counts only keys that
+//   type a character, and never the last event waiting), and a blocking
+//   _getch() gives nothing for F1 to F12 or Escape (its console types no
+//   character for Escape). The game reads the console's key events itself
+//   and gives them the codes the same keys have in a terminal.
+// - Its console never learns that the terminal changed size (see the test
+//   of a resize).
 
 #include <gtest/gtest.h>
 
@@ -164,6 +174,10 @@ TEST_F(WindowsGameTest, DeveloperModeAtTheWorldsCorner) {
   session.send(kLeft);
   session.send(kF3);
   ASSERT_TRUE(wait_for_rows(session, 21, {"-512 -512", "0 0", "10 5 100"})) << session.screen_text();
+  // Only the map's columns: wine writes to the terminal itself when the game
+  // asks the file system how long a name may be ("wine: Read access denied
+  // for device L"\\??\\Z:\\", FS volume label and serial are not
+  // available."), and the line stays to the right of the map.
   const Rows view = map_rows(session, 11, kBareWidth);
   EXPECT_EQ(view.front(), std::string(42, '#'));
   EXPECT_EQ(view.back().substr(0, 22), std::string(20, '#') + "YY");

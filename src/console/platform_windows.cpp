@@ -194,8 +194,12 @@ WineConsolePassage wine_passage;
 
 // What one flush of std::cout hands over: in one write, so the console shows a
 // frame whole, with the line ends of a text-mode stream ("\r\n"). A console
-// gets the text as UTF-16; a file or a pipe the game's GBK bytes.
+// gets the text as UTF-16; a file or a pipe the game's GBK bytes. Once the
+// console is given back (Ctrl+C, the window closing, on the console's own
+// thread), the game writes nothing more: a frame still on its way would hide
+// the cursor again.
 void write_to_console(std::string_view utf8) {
+  if (given_back != 0) return;
   const std::wstring text = base::utf16_of(with_text_mode_line_ends(utf8));
   if (wine_passage.active()) {
     wine_passage.write(standard_output(), text);
@@ -204,7 +208,9 @@ void write_to_console(std::string_view utf8) {
   }
 }
 
-void write_to_file(std::string_view gbk) { write_file(standard_output(), with_text_mode_line_ends(gbk)); }
+void write_to_file(std::string_view gbk) {
+  if (given_back == 0) write_file(standard_output(), with_text_mode_line_ends(gbk));
+}
 
 // Safe from the console's control thread too: no streams, only console calls.
 void give_console_back() {

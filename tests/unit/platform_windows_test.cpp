@@ -110,29 +110,6 @@ console::Platform& started_platform() {
   return console::native_platform();
 }
 
-TEST(WindowsConsole, CodePagesAreGbkForTheRunAndTheFoundOnesAndModesComeBack) {
-  SKIP_WITHOUT_CONSOLE();
-  console::Platform& platform = started_platform();
-  EXPECT_EQ(GetConsoleCP(), 936u);
-  EXPECT_EQ(GetConsoleOutputCP(), 936u);
-  // Changes of the window's size come as events.
-  HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
-  EXPECT_EQ(mode_of(input), input_mode_found | ENABLE_WINDOW_INPUT);
-
-  // The GBK title shows as Chinese on a console of any language.
-  platform.set_title(GBK("青灯万象录"));
-  wchar_t title[64] = {};
-  GetConsoleTitleW(title, 64);
-  EXPECT_EQ(std::wstring(title), L"\u9752\u706f\u4e07\u8c61\u5f55");
-
-  platform.restore();
-  EXPECT_EQ(GetConsoleCP(), 437u);
-  EXPECT_EQ(GetConsoleOutputCP(), 850u);
-  EXPECT_EQ(mode_of(input), input_mode_found);
-  EXPECT_EQ(mode_of(GetStdHandle(STD_OUTPUT_HANDLE)), output_mode_found);
-  SetConsoleCP(code_pages_before_start.input);
-  SetConsoleOutputCP(code_pages_before_start.output);
-}
 
 // A change of the window's size ends a wait without time limit at once: the
 // console tells it with an event, and the frame loop draws the screen again.
@@ -237,6 +214,37 @@ TEST(WindowsPlatform, ProgramPathIsTheWholePathOfTheRunningExecutable) {
   const std::string name = "\\unit_tests.exe";
   ASSERT_GT(path.size(), name.size());
   EXPECT_EQ(path.substr(path.size() - name.size()), name);
+}
+
+// Last of all: once the console is given back, nothing the game writes
+// reaches it any more.
+TEST(WindowsConsoleGivenBack, CodePagesAreGbkForTheRunAndTheFoundOnesAndModesComeBack) {
+  SKIP_WITHOUT_CONSOLE();
+  console::Platform& platform = started_platform();
+  EXPECT_EQ(GetConsoleCP(), 936u);
+  EXPECT_EQ(GetConsoleOutputCP(), 936u);
+  // Changes of the window's size come as events.
+  HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+  EXPECT_EQ(mode_of(input), input_mode_found | ENABLE_WINDOW_INPUT);
+
+  // The GBK title shows as Chinese on a console of any language.
+  platform.set_title(GBK("青灯万象录"));
+  wchar_t title[64] = {};
+  GetConsoleTitleW(title, 64);
+  EXPECT_EQ(std::wstring(title), L"\u9752\u706f\u4e07\u8c61\u5f55");
+
+  platform.restore();
+  EXPECT_EQ(GetConsoleCP(), 437u);
+  EXPECT_EQ(GetConsoleOutputCP(), 850u);
+  EXPECT_EQ(mode_of(input), input_mode_found);
+  EXPECT_EQ(mode_of(GetStdHandle(STD_OUTPUT_HANDLE)), output_mode_found);
+  {
+    PipeAsStandardOutput output;
+    std::cout << "a frame still on its way" << std::flush;
+    EXPECT_EQ(output.take(), "");
+  }
+  SetConsoleCP(code_pages_before_start.input);
+  SetConsoleOutputCP(code_pages_before_start.output);
 }
 
 }  // namespace

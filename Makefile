@@ -5,7 +5,8 @@ CMAKE ?= cmake
 CPACK ?= cpack
 PREFIX ?= /usr/local
 
-.PHONY: run build test test-build sanitize test-libcxx bench windows test-windows install package package-windows clean
+.PHONY: run build test test-build sanitize test-libcxx bench windows test-windows install uninstall package-build package \
+  package-windows clean
 
 run: build
 	./build/release/lanternvale
@@ -20,7 +21,8 @@ test:
 	$(CMAKE) -S . -B build/test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLANTERNVALE_TESTS=ON
 	$(CMAKE) --build build/test -j$(JOBS)
 	cd build/test && ctest --output-on-failure -j$(JOBS)
-	scripts/check-install.sh build/test
+	$(MAKE) --no-print-directory package-build
+	scripts/check-install.sh build/test build/package
 	JOBS=$(JOBS) LANTERNVALE_HOST_BUILD=build/test scripts/test-windows.sh --optional
 
 # The same tests under AddressSanitizer and UndefinedBehaviorSanitizer.
@@ -56,16 +58,32 @@ windows:
 test-windows:
 	JOBS=$(JOBS) scripts/test-windows.sh
 
-# The game, its manual page, desktop entry and README under PREFIX (and DESTDIR).
+# The game in PREFIX/bin, with its manual page, icon, desktop entry, metainfo,
+# README, copyright and changelog under PREFIX/share (and DESTDIR before it).
 install: build
-	DESTDIR=$(DESTDIR) $(CMAKE) --install build/release --prefix $(PREFIX)
+	$(CMAKE) -S . -B build/release -DCMAKE_INSTALL_PREFIX=$(PREFIX) >/dev/null
+	DESTDIR=$(DESTDIR) $(CMAKE) --install build/release
 
-# A .deb and a .tar.gz in build/packages.
-package: build
+# Removes what the last `make install` put in place and the directories it
+# made that are now empty.
+uninstall:
+	$(CMAKE) -DBUILD_DIR=build/release -P cmake/uninstall.cmake
+
+# The build the packages are made of: under /usr, the game in /usr/games as the
+# distribution's games are.
+package-build:
 	scripts/install-deps.sh package
-	cd build/release && $(CPACK) -B ../packages
+	$(CMAKE) -S . -B build/package -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_INSTALL_BINDIR=games
+	$(CMAKE) --build build/package -j$(JOBS) --target lanternvale
 
-# A .zip with lanternvale.exe and the README in build/packages.
+# In build/packages: the .deb, and a .tar.gz of what `make install` puts under
+# /usr/local, to unpack there.
+package: package-build build
+	cd build/package && $(CPACK) -G DEB -B ../packages
+	cd build/release && $(CPACK) -G TGZ -B ../packages
+
+# A .zip with lanternvale.exe, the README, the changelog and the licence in
+# build/packages.
 package-windows: windows
 	cd build/windows && $(CPACK) -B ../packages
 

@@ -1,5 +1,13 @@
 # What `make install` puts where, and the packages CPack makes of it: a .deb
-# and a .tar.gz on Linux, a .zip with the .exe and the README for Windows.
+# and a .tar.gz on Linux, a .zip with the .exe, the README and the licence for
+# Windows.
+
+# The project's own settings for its packages: who answers for them (a
+# packager of another distribution sets its own with -DLANTERNVALE_MAINTAINER)
+# and the name AppStream knows the game by, which never changes.
+set(LANTERNVALE_MAINTAINER "Lanternvale maintainers <maintainers@lanternvale.invalid>"
+    CACHE STRING "The packages' maintainer, \"Name <address>\"")
+set(LANTERNVALE_APPSTREAM_ID org.lanternvale.lanternvale)
 
 # The version the debug screen shows, read from the one place that says it.
 file(STRINGS ${PROJECT_SOURCE_DIR}/src/frontend/globals.h LANTERNVALE_VERSION_LINE
@@ -12,17 +20,58 @@ endif()
 include(GNUInstallDirs)
 if(WIN32)
   # Unpacked anywhere and started by a double click: the .exe, a player's
-  # README with the line ends Notepad expects, the README and the licence side
-  # by side, the texts named so that a click opens them.
+  # README with the line ends Notepad expects, the README, the changes and the
+  # licence side by side, the texts named so that a click opens them.
   install(TARGETS lanternvale RUNTIME DESTINATION .)
   configure_file(${PROJECT_SOURCE_DIR}/doc/README-windows.txt ${PROJECT_BINARY_DIR}/README.txt @ONLY NEWLINE_STYLE CRLF)
-  install(FILES ${PROJECT_BINARY_DIR}/README.txt README.md DESTINATION .)
+  install(FILES ${PROJECT_BINARY_DIR}/README.txt README.md CHANGELOG.md DESTINATION .)
   install(FILES LICENSE DESTINATION . RENAME LICENSE.txt)
 else()
+  include(${CMAKE_CURRENT_LIST_DIR}/package_documents.cmake)
+
+  # The game goes to CMAKE_INSTALL_BINDIR: bin/ by default, as GNU programs
+  # do under /usr/local; the packages are built with games/ (/usr/games).
+  set(LANTERNVALE_ICONS_DIR ${CMAKE_INSTALL_DATAROOTDIR}/icons/hicolor)
+  set(LANTERNVALE_INSTALL_DIRS
+      ${CMAKE_INSTALL_BINDIR} ${CMAKE_INSTALL_MANDIR}/man6 ${CMAKE_INSTALL_DATAROOTDIR}/applications
+      ${LANTERNVALE_ICONS_DIR}/scalable/apps ${LANTERNVALE_ICONS_DIR}/48x48/apps
+      ${LANTERNVALE_ICONS_DIR}/256x256/apps ${CMAKE_INSTALL_DATAROOTDIR}/metainfo ${CMAKE_INSTALL_DOCDIR})
+  # Only the distribution's tree has a use for what lintian is told.
+  set(LANTERNVALE_LINTIAN_DIR ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides)
+  if(CMAKE_INSTALL_PREFIX STREQUAL "/usr")
+    list(APPEND LANTERNVALE_INSTALL_DIRS ${LANTERNVALE_LINTIAN_DIR})
+  endif()
+
+  # What `make uninstall` removes: the directories this install makes are
+  # noted before anything is copied, the record written after the project's
+  # last install rule.
+  install(CODE "set(LANTERNVALE_INSTALL_DIRS \"${LANTERNVALE_INSTALL_DIRS}\")
+                set(LANTERNVALE_INSTALL_RECORD \"${PROJECT_BINARY_DIR}/install_record.cmake\")
+                include(\"${CMAKE_CURRENT_LIST_DIR}/install_record.cmake\")
+                lanternvale_note_made_directories()")
+  cmake_language(DEFER DIRECTORY ${PROJECT_SOURCE_DIR} CALL install CODE "lanternvale_write_install_record()")
+
   install(TARGETS lanternvale RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-  install(FILES doc/lanternvale.6 DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+  if(CMAKE_EXECUTABLE_FORMAT STREQUAL "ELF")
+    # A plain strip leaves the compiler's notes (.comment, .note) in the
+    # program; Debian's dh_strip takes them out, and so does a stripped install.
+    install(CODE "if(CMAKE_INSTALL_DO_STRIP)
+                    execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
+                                    \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/lanternvale\")
+                  endif()")
+  endif()
+  install(FILES ${LANTERNVALE_DOCUMENTS_DIR}/lanternvale.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
   install(FILES doc/lanternvale.desktop DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/applications)
-  install(FILES README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+  install(FILES doc/lanternvale.svg DESTINATION ${LANTERNVALE_ICONS_DIR}/scalable/apps)
+  install(FILES doc/lanternvale-48.png DESTINATION ${LANTERNVALE_ICONS_DIR}/48x48/apps RENAME lanternvale.png)
+  install(FILES doc/lanternvale-256.png DESTINATION ${LANTERNVALE_ICONS_DIR}/256x256/apps RENAME lanternvale.png)
+  install(FILES ${LANTERNVALE_DOCUMENTS_DIR}/${LANTERNVALE_APPSTREAM_ID}.metainfo.xml
+          DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/metainfo)
+  install(FILES README.md ${LANTERNVALE_DOCUMENTS_DIR}/copyright ${LANTERNVALE_DOCUMENTS_DIR}/changelog.gz
+          DESTINATION ${CMAKE_INSTALL_DOCDIR})
+  if(CMAKE_INSTALL_PREFIX STREQUAL "/usr")
+    install(FILES doc/lanternvale.lintian-overrides DESTINATION ${LANTERNVALE_LINTIAN_DIR} RENAME lanternvale)
+  endif()
 endif()
 
 set(CPACK_PACKAGE_NAME lanternvale)
@@ -41,30 +90,11 @@ else()
   set(CPACK_GENERATOR DEB TGZ)
 endif()
 
-# A Debian version starts with a digit and sorts "~" before anything, so a
-# test release comes before the first numbered one: test-predev-1 is 0~test.predev.1.
-string(REPLACE "-" "." LANTERNVALE_DEBIAN_VERSION "0~${LANTERNVALE_VERSION}")
 set(CPACK_DEBIAN_PACKAGE_VERSION ${LANTERNVALE_DEBIAN_VERSION})
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-
-# The maintainer is whoever builds the package, as git knows them.
-function(lanternvale_git_identity key result)
-  execute_process(COMMAND git config ${key} WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
-                  OUTPUT_VARIABLE value OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET RESULT_VARIABLE status)
-  if(NOT status EQUAL 0)
-    set(value "")
-  endif()
-  set(${result} "${value}" PARENT_SCOPE)
-endfunction()
-lanternvale_git_identity(user.name LANTERNVALE_GIT_NAME)
-lanternvale_git_identity(user.email LANTERNVALE_GIT_EMAIL)
-if(LANTERNVALE_GIT_NAME STREQUAL "" OR LANTERNVALE_GIT_EMAIL STREQUAL "")
-  set(LANTERNVALE_GIT_NAME "Lanternvale maintainers")
-  set(LANTERNVALE_GIT_EMAIL "maintainers@lanternvale.invalid")
-endif()
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${LANTERNVALE_GIT_NAME} <${LANTERNVALE_GIT_EMAIL}>")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${LANTERNVALE_MAINTAINER}")
 
 include(CPack)

@@ -20,11 +20,13 @@ case "${1:-build}" in
     have_cmd pkg-config || want pkg-config
     have_pkg libgtest-dev || want libgtest-dev
     have_pkg libvterm-dev || want libvterm-dev
-    # The install check: the manual page rendered, the desktop entry
-    # validated, the .deb's dependencies found.
+    # The install check: the manual page rendered, the desktop entry and the
+    # metainfo validated, the .deb's dependencies found and lintian run on it.
     have_cmd man || want man-db
     have_cmd desktop-file-validate || want desktop-file-utils
+    have_cmd appstreamcli || want appstream
     have_cmd dpkg-shlibdeps || want dpkg-dev
+    have_cmd lintian || want lintian
     ;;
   libcxx)
     have_cmd clang++ || want clang

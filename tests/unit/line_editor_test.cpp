@@ -140,6 +140,11 @@ TEST(LineEditor, PipedLinesEndAtNewlineOrCrLfAndKeepTheirBytes) {
 }
 
 TEST(LineEditor, TheTerminalsWidthDecidesHowFarBackspaceErases) {
+  struct Utf8Terminal {
+    Utf8Terminal() : found(console::terminal_encoding()) { console::set_terminal_encoding(TerminalEncoding::kUtf8); }
+    ~Utf8Terminal() { console::set_terminal_encoding(found); }
+    TerminalEncoding found;
+  } terminal;
   ScriptedInputSource input;
   input.arrive(0, "\xa8\xa6\x7f\r").then_end();  // é: two GBK bytes, one column on a UTF-8 terminal
   KeyReader keys(input, TerminalEncoding::kGbk);

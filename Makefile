@@ -27,7 +27,7 @@ test:
 	cd build/test && ctest --output-on-failure -j$(JOBS)
 	$(MAKE) --no-print-directory package-build
 	scripts/check-install.sh build/test build/package
-	JOBS=$(JOBS) scripts/test-windows.sh --optional
+	JOBS=$(JOBS) LANTERNVALE_HOST_BUILD=build/test scripts/test-windows.sh --optional
 
 # The same tests under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize:

@@ -19,10 +19,12 @@ endif()
 
 include(GNUInstallDirs)
 if(WIN32)
-  # Unpacked anywhere and started by a double click: the .exe, the README and
-  # the licence side by side, the licence named so that a click opens it.
+  # Unpacked anywhere and started by a double click: the .exe, a player's
+  # README with the line ends Notepad expects, the README, the changes and the
+  # licence side by side, the texts named so that a click opens them.
   install(TARGETS lanternvale RUNTIME DESTINATION .)
-  install(FILES README.md CHANGELOG.md DESTINATION .)
+  configure_file(${PROJECT_SOURCE_DIR}/doc/README-windows.txt ${PROJECT_BINARY_DIR}/README.txt @ONLY NEWLINE_STYLE CRLF)
+  install(FILES ${PROJECT_BINARY_DIR}/README.txt README.md CHANGELOG.md DESTINATION .)
   install(FILES LICENSE DESTINATION . RENAME LICENSE.txt)
 else()
   include(${CMAKE_CURRENT_LIST_DIR}/package_documents.cmake)

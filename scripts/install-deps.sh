@@ -56,6 +56,10 @@ case "${1:-build}" in
     # GoogleTest is built for Windows from the sources this package ships.
     [ -f /usr/src/googletest/CMakeLists.txt ] || want googletest
     [ -x /usr/lib/wine/wine64 ] || want wine64
+    # The end-to-end tests of the .exe run on this machine, through libvterm.
+    have_cmd pkg-config || want pkg-config
+    have_pkg libgtest-dev || want libgtest-dev
+    have_pkg libvterm-dev || want libvterm-dev
     # Without recommends: wine64 would bring the 32-bit wine and a desktop's
     # worth of packages that a console program's tests never use.
     apt_options="--no-install-recommends"

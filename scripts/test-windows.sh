@@ -1,6 +1,8 @@
 #!/bin/sh
 # Cross-builds the game and its unit tests for 64-bit Windows with MinGW-w64 and
-# runs them under wine, then starts the game once to see it draw its menu and quit.
+# runs them under wine, starts the game once to see it draw its menu and quit,
+# then plays it end to end under wine in pseudo-terminals
+# (tests/e2e/windows_e2e_test.cpp, built for this machine).
 #
 # Usage: scripts/test-windows.sh [--optional]
 #   --optional  when the cross compiler or wine is missing and cannot be
@@ -9,7 +11,9 @@
 #               on a developer's machine still works without them. CI sets
 #               LANTERNVALE_WINDOWS_REQUIRED=1 so that it never skips.
 # Environment: JOBS (parallel builds, default 2), LANTERNVALE_WINDOWS_BUILD
-# (build directory, default build/windows-tests; kept between runs).
+# (build directory, default build/windows-tests; kept between runs),
+# LANTERNVALE_HOST_BUILD (a build of this machine's tests that has, or may
+# build, windows_e2e_tests; default the build directory's host/).
 set -eu
 cd "$(dirname "$0")/.."
 
@@ -81,6 +85,20 @@ paths_status=0
   >paths.txt 2>>errors.txt) || paths_status=$?
 "$wineserver" -w
 
+# The game played end to end. One wine server, kept between the scenarios
+# and gone ten seconds after the last, and one prefix: each scenario starts
+# wine once.
+host="${LANTERNVALE_HOST_BUILD:-$build/host}"
+if [ ! -f "$host/CMakeCache.txt" ]; then
+  cmake -S . -B "$host" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLANTERNVALE_TESTS=ON >/dev/null
+fi
+cmake --build "$host" -j"$jobs" --target windows_e2e_tests
+"$wineserver" -p10
+e2e_status=0
+LANTERNVALE_WINDOWS_EXE="$(pwd)/$build/lanternvale.exe" LANTERNVALE_WINE="$wine" \
+  timeout 900 "$host/tests/windows_e2e_tests" --gtest_brief=1 || e2e_status=$?
+"$wineserver" -k 2>/dev/null || true
+
 if [ "$test_status" -ne 0 ]; then
   echo "Windows unit tests failed (status $test_status)" >&2
   exit 1
@@ -96,4 +114,8 @@ if [ "$paths_status" -ne 0 ] || ! grep -qF "\\$lantern\\saves" "$smoke/paths.txt
   cat "$smoke/paths.txt" "$smoke/errors.txt" >&2
   exit 1
 fi
-echo "Windows build: unit tests passed under wine; lanternvale.exe drew its menu and quit with 0, and took a Chinese --dir."
+if [ "$e2e_status" -ne 0 ]; then
+  echo "lanternvale.exe failed its end-to-end tests under wine (status $e2e_status)" >&2
+  exit 1
+fi
+echo "Windows build: unit tests passed under wine; lanternvale.exe drew its menu and quit with 0, took a Chinese --dir, and passed its end-to-end tests."

@@ -130,6 +130,15 @@ std::optional<std::string> utf8_of(std::wstring_view text) {
   return out;
 }
 
+std::wstring utf16_of(std::string_view utf8) {
+  if (utf8.empty()) return std::wstring();
+  const int size = static_cast<int>(utf8.size());
+  const int needed = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
+  std::wstring out(static_cast<std::size_t>(needed > 0 ? needed : 0), L'\0');
+  if (needed > 0) MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, out.data(), needed);
+  return out;
+}
+
 bool locale_is_utf8() { return false; }
 
 std::string utf8_to_gbk(std::string_view utf8) {

@@ -11,4 +11,8 @@ namespace base {
 // without its pair).
 std::optional<std::string> utf8_of(std::wstring_view text);
 
+// The UTF-16 of UTF-8 text, for the console's wide calls; bytes that are no
+// UTF-8 become U+FFFD.
+std::wstring utf16_of(std::string_view utf8);
+
 }  // namespace base

@@ -11,6 +11,9 @@ namespace console {
 inline constexpr std::string_view kShowCursor = "\x1b[?25h";
 inline constexpr std::string_view kHideCursor = "\x1b[?25l";
 inline constexpr std::string_view kCursorHome = "\x1b[H";
+// The terminal keeps the cursor's place (and colours) and goes back to it.
+inline constexpr std::string_view kSaveCursor = "\x1b" "7";
+inline constexpr std::string_view kRestoreCursor = "\x1b" "8";
 
 // Erasing: the visible screen, the rest of the line.
 inline constexpr std::string_view kEraseScreen = "\x1b[2J";

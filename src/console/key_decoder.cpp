@@ -6,6 +6,7 @@
 
 #include "base/key_codes.h"
 #include "base/text_encoding.h"
+#include "console/key_forms.h"
 
 namespace console {
 namespace {
@@ -18,12 +19,6 @@ KeyPress unknown_key() { return KeyPress::extended(base::kUnknownKeyLead, base::
 
 bool in_range(std::uint8_t byte, std::uint8_t low, std::uint8_t high) { return byte >= low && byte <= high; }
 
-// The modifiers held with a key, weakest first: when several are held the
-// console gives the strongest one's code (Alt over Ctrl over Shift).
-enum class Modifier : std::uint8_t { kNone, kShift, kCtrl, kAlt };
-
-Modifier stronger(Modifier a, Modifier b) { return a > b ? a : b; }
-
 // xterm's modifier parameter: 1 plus a bit set of Shift (1), Alt (2), Ctrl (4)
 // and Meta (8, taken as Alt).
 Modifier modifier_of_parameter(int parameter) {
@@ -32,52 +27,6 @@ Modifier modifier_of_parameter(int parameter) {
   if ((held & (2 | 8)) != 0) return Modifier::kAlt;
   if ((held & 4) != 0) return Modifier::kCtrl;
   return (held & 1) != 0 ? Modifier::kShift : Modifier::kNone;
-}
-
-// The codes the console gives for one key alone and with each modifier.
-struct KeyForms {
-  int lead;
-  int plain;
-  int shift;
-  int ctrl;
-  int alt_lead;
-  int alt;
-
-  KeyPress with(Modifier modifier) const {
-    switch (modifier) {
-      case Modifier::kNone: return KeyPress::extended(lead, plain);
-      case Modifier::kShift: return KeyPress::extended(lead, shift);
-      case Modifier::kCtrl: return KeyPress::extended(lead, ctrl);
-      case Modifier::kAlt: return KeyPress::extended(alt_lead, alt);
-    }
-    return KeyPress::extended(lead, plain);
-  }
-};
-
-// Arrows and editing keys: Shift changes nothing, Alt leads with 0.
-constexpr KeyForms editing_key(int plain, int ctrl, int alt) {
-  return {base::kLeadExtended, plain, plain, ctrl, base::kLeadZero, alt};
-}
-
-constexpr KeyForms kUpKey = editing_key(base::kUpArrow, base::kCtrlUpArrow, base::kAltUpArrow);
-constexpr KeyForms kDownKey = editing_key(base::kDownArrow, base::kCtrlDownArrow, base::kAltDownArrow);
-constexpr KeyForms kLeftKey = editing_key(base::kLeftArrow, base::kCtrlLeftArrow, base::kAltLeftArrow);
-constexpr KeyForms kRightKey = editing_key(base::kRightArrow, base::kCtrlRightArrow, base::kAltRightArrow);
-constexpr KeyForms kHomeKey = editing_key(base::kHome, base::kCtrlHome, base::kAltHome);
-constexpr KeyForms kEndKey = editing_key(base::kEnd, base::kCtrlEnd, base::kAltEnd);
-constexpr KeyForms kPageUpKey = editing_key(base::kPageUp, base::kCtrlPageUp, base::kAltPageUp);
-constexpr KeyForms kPageDownKey = editing_key(base::kPageDown, base::kCtrlPageDown, base::kAltPageDown);
-constexpr KeyForms kInsertKey = editing_key(base::kInsert, base::kCtrlInsert, base::kAltInsert);
-constexpr KeyForms kDeleteKey = editing_key(base::kDelete, base::kCtrlDelete, base::kAltDelete);
-constexpr KeyForms kF11Key = {base::kLeadExtended, base::kF11, base::kShiftF11, base::kCtrlF11, base::kLeadExtended,
-                              base::kAltF11};
-constexpr KeyForms kF12Key = {base::kLeadExtended, base::kF12, base::kShiftF12, base::kCtrlF12, base::kLeadExtended,
-                              base::kAltF12};
-
-// F1 (0) to F10 (9).
-constexpr KeyForms function_key(int index) {
-  return {base::kLeadZero, base::kF1 + index, base::kShiftF1 + index, base::kCtrlF1 + index, base::kLeadZero,
-          base::kAltF1 + index};
 }
 
 // The arrows, Home, End and F1 to F4, which xterm-like terminals send after

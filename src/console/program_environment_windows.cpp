@@ -15,14 +15,6 @@
 namespace console {
 namespace {
 
-std::optional<std::wstring> wide_of_utf8(std::string_view text) {
-  try {
-    return std::filesystem::path(std::u8string(reinterpret_cast<const char8_t*>(text.data()), text.size())).wstring();
-  } catch (const std::exception&) {
-    return std::nullopt;
-  }
-}
-
 const char* processor_name() {
 #if defined(__aarch64__) || defined(_M_ARM64)
   return "arm64";
@@ -83,10 +75,10 @@ void write_plain_text(StandardStream stream, std::string_view text) {
   const bool to_output = stream == StandardStream::kOutput;
   HANDLE handle = GetStdHandle(to_output ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
   DWORD mode = 0;
-  const std::optional<std::wstring> wide = wide_of_utf8(text);
-  if (GetConsoleMode(handle, &mode) != 0 && wide) {
+  if (GetConsoleMode(handle, &mode) != 0) {
+    const std::wstring wide = base::utf16_of(text);
     DWORD written = 0;
-    WriteConsoleW(handle, wide->data(), static_cast<DWORD>(wide->size()), &written, nullptr);
+    WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
     return;
   }
   std::FILE* file = to_output ? stdout : stderr;

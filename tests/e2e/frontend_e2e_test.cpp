@@ -11,48 +11,15 @@
 #include <vector>
 
 #include "base/text_encoding.h"
+#include "game_screens.h"
 #include "pty_session.h"
 
 namespace {
 
-using e2e::PtySession;
-using e2e::SessionOptions;
+using namespace e2e;
 using test_support::StandardInput;
-using Rows = std::vector<std::string>;
 
 const std::string kProgram = LANTERNVALE_BINARY;
-const std::string kBorder = "+--------------------------------+";
-
-const Rows kChineseMenu = {
-    kBorder,
-    "|      青灯万象录：寂静之河      |",
-    "|   Lanternvale: Silent Rivers   |",
-    "|         作者:orvel_tam         |",
-    "+----------+----------+----------+",
-    "|1.开始游戏|2.游戏说明|3.退出游戏|",
-    "+----------+----------+----------+",
-    "|4.切换语言|5.调试信息           |",
-    "+----------+---------------------+",
-    "|输入：                          |",
-    kBorder,
-};
-
-const Rows kEnglishMenu = {
-    kBorder,
-    "|      青灯万象录：寂静之河      |",
-    "|   Lanternvale: Silent Rivers   |",
-    "|        Writer:orvel_tam        |",
-    "+----------+-----------+---------+",
-    "|1.Start   |2.Introduce|3.Exit   |",
-    "+----------+-----------+---------+",
-    "|4.Language|5.Debug              |",
-    "+----------+---------------------+",
-    "|Input:                          |",
-    kBorder,
-};
-
-const Rows kChineseFarewell = {kBorder, "|         欢迎下次游玩！         |", kBorder};
-const Rows kEnglishFarewell = {kBorder, "|     Welcome to play again!     |", kBorder};
 
 SessionOptions in_locale(const std::string& locale) {
   SessionOptions options;
@@ -64,38 +31,6 @@ SessionOptions typed_before_start(const std::string& keys) {
   SessionOptions options;
   options.typed_before_start = keys;
   return options;
-}
-
-// A menu is ready for its key once its last line is drawn and the cursor waits
-// behind the input label.
-bool wait_for_menu(PtySession& session, const Rows& menu) {
-  return session.wait_until([&] {
-    const e2e::Cursor cursor = session.cursor();
-    return session.rows(0, 11) == menu && cursor.row == 9 && cursor.column == 7 && cursor.visible;
-  });
-}
-
-bool wait_for_rows(PtySession& session, const Rows& rows) {
-  return session.wait_until([&] { return session.rows(0, static_cast<int>(rows.size())) == rows; });
-}
-
-// A box is complete once the cursor is back at the start of its bottom border.
-bool wait_for_box(PtySession& session, const Rows& rows, int bottom_row) {
-  return session.wait_until([&] {
-    const e2e::Cursor cursor = session.cursor();
-    return session.rows(0, static_cast<int>(rows.size())) == rows && cursor.row == bottom_row && cursor.column == 0;
-  });
-}
-
-// The program ended with `code`, the terminal's modes are as they were found
-// and the cursor shows.
-void expect_clean_exit(PtySession& session, int code) {
-  const e2e::ExitStatus status = session.wait_for_exit();
-  EXPECT_TRUE(status.exited_with(code)) << status;
-  EXPECT_TRUE(e2e::same_modes(session.current_modes(), session.modes_before_start()))
-      << "before: " << e2e::describe_modes(session.modes_before_start())
-      << "\nafter:  " << e2e::describe_modes(session.current_modes());
-  EXPECT_TRUE(session.cursor().visible);
 }
 
 std::size_t count(const std::string& text, const std::string& piece) {
@@ -115,7 +50,7 @@ TEST(StartUp, ChineseMenuOnTheAlternateScreenAndItsQuitKeyLeavesTheFarewellBelow
   EXPECT_FALSE(session.screen_contains("notes.txt"));
 
   session.send("3");
-  ASSERT_TRUE(wait_for_rows(session, kChineseFarewell)) << session.screen_text();
+  ASSERT_TRUE(wait_for_rows(session, 0, kChineseFarewell)) << session.screen_text();
   expect_clean_exit(session, 0);
   EXPECT_EQ(session.rows(0, 7), (Rows{"$ ls", "notes.txt", "$ lanternvale", kBorder, kChineseFarewell[1], kBorder, ""}))
       << session.screen_text();
@@ -188,74 +123,18 @@ TEST(CommandLine, AnswersArePlainTextAndLeaveTerminalAndDirectoryAlone) {
 TEST(Screens, ChineseIntroductionThenAnUnexpectedKeyQuitsWithTheFarewell) {
   PtySession session(kProgram);
   ASSERT_TRUE(wait_for_menu(session, kChineseMenu)) << session.screen_text();
-  session.send("2");
-  const Rows intro = {
-      kBorder,
-      "|【青灯万象录：寂静之河】（英文：|",
-      "|Lanternvale: Silent Rivers）是一|",
-      "|款由orvel_tam独立开发的免费游戏,|",
-      "|若您获取方式为付费，请联系提供者|",
-      "|或orvel_tam以获取免费版。       |",
-      kBorder,
-      "|您现在所使用的是2D版test-predev-|",
-      "|1,该版本为测试版，可能存在重大问|",
-      "|题，请在核实后向orvel_tam进行反 |",
-      "|馈。                            |",
-      kBorder,
-      "|本游戏是一款沙盒类游戏，自由度较|",
-      "|高，并含有修仙元素。            |",
-      kBorder,
-      "",
-  };
-  ASSERT_TRUE(wait_for_box(session, intro, 14)) << session.screen_text();
-
-  session.send("k");
-  ASSERT_TRUE(wait_for_menu(session, kChineseMenu)) << session.screen_text();
+  ASSERT_NO_FATAL_FAILURE(read_introduction(session, kChineseMenu, kChineseIntroduction));
   session.send("q");
-  ASSERT_TRUE(wait_for_rows(session, kChineseFarewell)) << session.screen_text();
+  ASSERT_TRUE(wait_for_rows(session, 0, kChineseFarewell)) << session.screen_text();
   expect_clean_exit(session, 0);
 }
 
 TEST(Screens, EnglishMenuAndIntroductionThroughTheLanguageScreen) {
   PtySession session(kProgram);
   ASSERT_TRUE(wait_for_menu(session, kChineseMenu)) << session.screen_text();
-  session.send("4");
-  const Rows language_screen = {kBorder, "|请选择语言：                    |", "|1.简体中文 2.English            |",
-                                kBorder, ""};
-  ASSERT_TRUE(wait_for_box(session, language_screen, 3)) << session.screen_text();
-
-  session.send("2");
-  ASSERT_TRUE(wait_for_menu(session, kEnglishMenu)) << session.screen_text();
+  ASSERT_NO_FATAL_FAILURE(switch_to_english(session));
   EXPECT_EQ(session.title(), "Lanternvale: Silent Rivers  test-predev-1");
-
-  session.send("2");
-  const Rows intro = {
-      kBorder,
-      "|[青灯万象录：寂静之河](English: |",
-      "|Lanternvale: Silent Rivers)is a |",
-      "|free game independently develop-|",
-      "|ed by orvel_tam. If you obtain  |",
-      "|it through payment, please cont-|",
-      "|act the provider or orvel_tam to|",
-      "|obtain the free version.        |",
-      kBorder,
-      "|You are currently using the 2D  |",
-      "|version test-predev-1, which is |",
-      "|a beta version and may have sig-|",
-      "|nificant issues. Please verify  |",
-      "|and provide feedback to         |",
-      "|orvel_tam.                      |",
-      kBorder,
-      "|This game is a sandbox game with|",
-      "|high degrees of freedom and con-|",
-      "|tains cultivation elements.     |",
-      kBorder,
-      "",
-  };
-  ASSERT_TRUE(wait_for_box(session, intro, 19)) << session.screen_text();
-
-  session.send("k");
-  ASSERT_TRUE(wait_for_menu(session, kEnglishMenu)) << session.screen_text();
+  ASSERT_NO_FATAL_FAILURE(read_introduction(session, kEnglishMenu, kEnglishIntroduction));
   // The English quit key says no farewell: the menu goes with the game's
   // screen, and nothing is left on the user's.
   session.send("3");
@@ -271,7 +150,7 @@ TEST(Screens, EnglishMenuSaysFarewellOnAnUnexpectedKey) {
   session.send("x");  // any key but 1 chooses English
   ASSERT_TRUE(wait_for_menu(session, kEnglishMenu)) << session.screen_text();
   session.send("x");
-  ASSERT_TRUE(wait_for_rows(session, kEnglishFarewell)) << session.screen_text();
+  ASSERT_TRUE(wait_for_rows(session, 0, kEnglishFarewell)) << session.screen_text();
   expect_clean_exit(session, 0);
 }
 
@@ -322,7 +201,7 @@ TEST(Keys, AnArrowKeyAtAMenuQuits) {
   PtySession session(kProgram);
   ASSERT_TRUE(wait_for_menu(session, kChineseMenu)) << session.screen_text();
   session.send("\x1b[B");
-  ASSERT_TRUE(wait_for_rows(session, kChineseFarewell)) << session.screen_text();
+  ASSERT_TRUE(wait_for_rows(session, 0, kChineseFarewell)) << session.screen_text();
   expect_clean_exit(session, 0);
 }
 
@@ -332,7 +211,7 @@ TEST(Keys, AnArrowKeyEndsTheIntroductionAndItsSecondCodeQuitsTheMenu) {
   session.send("2");
   ASSERT_TRUE(session.wait_for_text("高，并含有修仙元素。")) << session.screen_text();
   session.send("\x1b[A");
-  ASSERT_TRUE(wait_for_rows(session, kChineseFarewell)) << session.screen_text();
+  ASSERT_TRUE(wait_for_rows(session, 0, kChineseFarewell)) << session.screen_text();
   expect_clean_exit(session, 0);
   // The menu was drawn again in between.
   EXPECT_NE(session.raw_output().rfind("\x1b[10;8H"), std::string::npos);

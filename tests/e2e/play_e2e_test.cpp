@@ -9,177 +9,20 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "persistence/result.h"
-#include "pty_session.h"
+#include "game_screens.h"
+#include "scenarios.h"
 #include "world/game.h"
-#include "world/tables.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using e2e::PtySession;
-using e2e::SessionOptions;
-using Rows = std::vector<std::string>;
+using namespace e2e;
 
 const std::string kProgram = LANTERNVALE_BINARY;
-
-constexpr const char* kUp = "\x1b[A";
-constexpr const char* kDown = "\x1b[B";
-constexpr const char* kRight = "\x1b[C";
-constexpr const char* kLeft = "\x1b[D";
-constexpr const char* kF3 = "\x1bOR";
-constexpr const char* kEscape = "\x1b";
-
-constexpr std::uint64_t kFixedSaveBytes = 83'886'173;  // a save without name and treasures
-constexpr int kBorderedWidth = 44;
-constexpr int kBareWidth = 42;
-
-// Large enough for the bordered map and its status lines.
-SessionOptions big_window() {
-  SessionOptions options;
-  options.rows = 30;
-  options.columns = 80;
-  return options;
-}
-
-// A world made in this process, saved into the program's directory before it
-// starts. Kept here too, to know what the map must show.
-struct CraftedWorld {
-  game world;
-
-  void place_treasure(int x, int y, ll kind, int128 amount) {
-    game::point& cell = world.cell(x, y);
-    cell.type = 1;
-    cell.level = 1;
-    cell.b = {kind, amount};
-  }
-  void place_monster(int x, int y, ll attack, ll defence, ll hp) {
-    game::point& cell = world.cell(x, y);
-    cell.type = 3;
-    cell.level = 2;
-    cell.m = {attack, defence, hp};
-  }
-  SessionOptions saved_into(SessionOptions options) {
-    options.prepare = [this](const std::string& directory) {
-      const fs::path previous = fs::current_path();
-      fs::current_path(directory);
-      ASSERT_TRUE(world.save(world.worldname).ok);
-      fs::current_path(previous);
-    };
-    return options;
-  }
-};
-
-// A save file's bytes and the fields the tests look at.
-struct SaveFile {
-  std::string bytes;
-
-  static SaveFile read(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return SaveFile{std::string(std::istreambuf_iterator<char>(file), {})};
-  }
-  std::size_t name_length() const { return bytes.find('\n'); }
-  template <typename T>
-  T at(std::uint64_t offset) const {
-    T value{};
-    std::memcpy(&value, bytes.data() + offset, sizeof value);
-    return value;
-  }
-  std::uint64_t trailer() const { return name_length() + 1 + 8 + 80ull * 1024 * 1024; }
-  ll seed() const { return at<ll>(name_length() + 1); }
-  int x() const { return at<std::int32_t>(trailer()); }
-  int y() const { return at<std::int32_t>(trailer() + 4); }
-  int128 atk() const { return at<int128>(trailer() + 12 + 16); }
-  std::uint64_t treasures() const { return at<std::uint64_t>(trailer() + 12 + 64); }
-  int cell_type(int x, int y) const {
-    return at<std::int32_t>(name_length() + 9 + 80ull * (1024ull * (x + 512) + (y + 512)));
-  }
-};
-
-std::string glyph(const game& world, long long i, long long j) {
-  if (i < -512 || i > 511 || j < -512 || j > 511) return "##";
-  if (i == world.localplayer.x && j == world.localplayer.y) return "YY";
-  return wtype.substr(static_cast<std::size_t>(world.cell(static_cast<int>(i), static_cast<int>(j)).type) * 2, 2);
-}
-
-// The map as the screen shows it, each row cut to the map's width: 21 window
-// rows, or fewer in a window too low for them.
-Rows expected_map(const game& world, bool bordered, int window_rows = 21) {
-  const std::string border = "+" + std::string(42, '-') + "+";
-  const int radius = window_rows / 2;
-  Rows rows;
-  if (bordered) rows.push_back(border);
-  for (long long i = world.localplayer.x - radius; i <= world.localplayer.x + radius; ++i) {
-    std::string row = bordered ? "|" : "";
-    for (long long j = world.localplayer.y - 10; j <= world.localplayer.y + 10; ++j) row += glyph(world, i, j);
-    if (bordered) row += "|";
-    rows.push_back(row);
-  }
-  if (bordered) rows.push_back(border);
-  return rows;
-}
-
-// The first `width` columns of the screen's rows: the first frame is drawn
-// over the prompts, whose longer lines stay visible to the right of the map.
-Rows map_rows(const PtySession& session, int count, int width) {
-  Rows rows;
-  for (std::string row : session.rows(0, count)) {
-    row.resize(static_cast<std::size_t>(width), ' ');
-    rows.push_back(row);
-  }
-  return rows;
-}
-
-bool wait_for_map(PtySession& session, const game& world, bool bordered, int window_rows = 21) {
-  const Rows expected = expected_map(world, bordered, window_rows);
-  const int width = bordered ? kBorderedWidth : kBareWidth;
-  return session.wait_until([&] { return map_rows(session, static_cast<int>(expected.size()), width) == expected; });
-}
-
-bool wait_for_rows(PtySession& session, int first, const Rows& rows) {
-  return session.wait_until([&] { return session.rows(first, static_cast<int>(rows.size())) == rows; });
-}
-
-bool wait_for_menu(PtySession& session, const std::string& first_choices) {
-  return session.wait_until([&] {
-    const e2e::Cursor cursor = session.cursor();
-    return session.row(5) == first_choices && cursor.row == 9 && cursor.column == 7 && cursor.visible;
-  });
-}
-
-const std::string kChineseChoices = "|1.开始游戏|2.游戏说明|3.退出游戏|";
-const std::string kEnglishChoices = "|1.Start   |2.Introduce|3.Exit   |";
-
-void switch_to_english(PtySession& session) {
-  session.send("4");
-  ASSERT_TRUE(session.wait_for_text("1.简体中文 2.English")) << session.screen_text();
-  session.send("2");
-  ASSERT_TRUE(wait_for_menu(session, kEnglishChoices)) << session.screen_text();
-}
-
-// From the Chinese menu: the list of saves, and the first of them opened.
-bool open_first_save(PtySession& session, const std::string& world_name) {
-  session.send("1");
-  if (!session.wait_for_text("存档位置：" + world_name)) return false;
-  session.send("1\r");
-  return true;
-}
-
-bool wait_for_developer_prompt(PtySession& session) {
-  return session.wait_until([&] { return session.row(0) == ">" && session.cursor().row == 0; });
-}
-
-SessionOptions developer(SessionOptions options) {
-  options.typed_before_start = "\t";
-  return options;
-}
 
 void expect_exit(PtySession& session) {
   const e2e::ExitStatus status = session.wait_for_exit();
@@ -194,19 +37,9 @@ TEST(ChinesePlaythrough, ATypedSeedMakesItsWorldAndEscapeSavesWhereThePlayerWalk
   ASSERT_EQ(expected.cell(0, 1).type, 0);  // the walk below crosses empty cells
   ASSERT_EQ(expected.cell(0, 2).type, 0);
 
-  SessionOptions window;
-  window.rows = 24;
-  window.columns = 80;
-  PtySession session(kProgram, window);
-  ASSERT_TRUE(wait_for_menu(session, kChineseChoices)) << session.screen_text();
-  session.send("1");
-  ASSERT_TRUE(wait_for_rows(session, 0, {"没有可用的存档。", "输入0创建新存档，输入其它数字打开对应存档（若有）。"}))
-      << session.screen_text();
-  session.send("0\r");
-  ASSERT_TRUE(wait_for_rows(session, 0, {"请输入世界名：（至多32字符，回车确认）"})) << session.screen_text();
-  session.send("abc\r");
-  ASSERT_TRUE(wait_for_rows(session, 0, {"请输入种子：（留空以生成随机种子，回车确认）"})) << session.screen_text();
-  session.send("seed-one\r");
+  PtySession session(kProgram, window_of(24, 80));
+  ASSERT_TRUE(wait_for_menu(session, kChineseMenu)) << session.screen_text();
+  ASSERT_NO_FATAL_FAILURE(make_world(session, "abc", "seed-one"));
   ASSERT_TRUE(wait_for_map(session, expected, true, 17)) << session.screen_text();
   EXPECT_EQ(session.rows(19, 5), (Rows{"", "", "", "", ""}));
 
@@ -236,7 +69,7 @@ TEST(ChinesePlaythrough, ATypedSeedMakesItsWorldAndEscapeSavesWhereThePlayerWalk
       << session.screen_text();
 
   session.send(kEscape);
-  ASSERT_TRUE(wait_for_menu(session, kChineseChoices)) << session.screen_text();
+  ASSERT_TRUE(wait_for_menu(session, kChineseMenu)) << session.screen_text();
   const SaveFile saved = SaveFile::read(file);
   EXPECT_TRUE(saved.x() == 0 && saved.y() == 2);
   EXPECT_EQ(saved.bytes.size(), first_save.bytes.size());
@@ -249,68 +82,15 @@ TEST(ChinesePlaythrough, ATypedSeedMakesItsWorldAndEscapeSavesWhereThePlayerWalk
 // Chinese, all in one world the test made.
 TEST(Encounters, TreasuresAndFightsChangeTheWorldOnlyUntilADeath) {
   CraftedWorld crafted;
-  crafted.world.worldname = "crafted";
-  crafted.place_monster(0, 1, 25, 0, 30);   // slain in three blows
-  crafted.place_treasure(1, 0, 0, 20);      // attack + 20
-  crafted.place_monster(2, 0, 60, 6, 1800);  // kills the player, even with the treasure
+  craft_encounters(crafted);
   PtySession session(kProgram, crafted.saved_into(big_window()));
-  const fs::path file = fs::path(session.working_directory()) / "saves" / "crafted.dat";
-  game& expected = crafted.world;
-
-  ASSERT_TRUE(wait_for_menu(session, kChineseChoices)) << session.screen_text();
-  switch_to_english(session);
-  session.send("1");
-  ASSERT_TRUE(wait_for_rows(session, 1, {"The name of the world:crafted", "Archive location:crafted"}))
-      << session.screen_text();
-  session.send("1\r");
-  ASSERT_TRUE(wait_for_map(session, expected, true)) << session.screen_text();
-
-  session.send(kRight);  // refused: a monster
-  session.send(kDown);   // onto the treasure
-  ASSERT_TRUE(session.wait_for_text("You find a treasure!Effect:Attack+20")) << session.screen_text();
-  // One write: both keys are there when the wait ends, so the status lines
-  // of this very frame follow the message.
-  session.send(std::string("x") + kF3);
-  // In the frame of the pickup the status lines follow the message on its
-  // line; the next frame writes them from the line's start, over the message.
-  ASSERT_TRUE(session.wait_for_raw("You find a treasure!Effect:Attack+20X:1 Y:0\r\nCultivation:0 Spiritual "
-                                   "Power:0\r\nAttack Power:30 Defense:5 HP:100"))
-      << session.screen_text();
-  ASSERT_TRUE(wait_for_rows(session, 23, {"X:1 Y:0d a treasure!Effect:Attack+20X:1 Y:0",
-                                          "Cultivation:0 Spiritual Power:0", "Attack Power:30 Defense:5 HP:100"}))
-      << session.screen_text();
-  session.send(kEscape);
-  ASSERT_TRUE(wait_for_menu(session, kEnglishChoices)) << session.screen_text();
-  SaveFile saved = SaveFile::read(file);
-  EXPECT_EQ(saved.cell_type(1, 0), 5);
-  EXPECT_TRUE(saved.atk() == 30);
-  EXPECT_EQ(saved.treasures(), 1u);
-  EXPECT_EQ(saved.bytes.size(), 7 + kFixedSaveBytes + 24);
-
-  session.send("4");
-  ASSERT_TRUE(session.wait_for_text("1.简体中文 2.English")) << session.screen_text();
-  session.send("1");
-  ASSERT_TRUE(wait_for_menu(session, kChineseChoices)) << session.screen_text();
-  ASSERT_TRUE(open_first_save(session, "crafted")) << session.screen_text();
-  session.send(kUp);
-  session.send(kRight);  // onto the monster: Chinese steps allow it
-  ASSERT_TRUE(session.wait_for_text("怪物被你击杀了！")) << session.screen_text();
-  EXPECT_TRUE(session.screen_contains("你遇到了了一个怪物！开始战斗！"));
-  EXPECT_TRUE(session.screen_contains("你对怪物造成了30点伤害！"));
-  session.send(kEscape);
-  ASSERT_TRUE(wait_for_menu(session, kChineseChoices)) << session.screen_text();
-  saved = SaveFile::read(file);
-  EXPECT_EQ(saved.cell_type(0, 1), 8);
-  EXPECT_TRUE(saved.x() == 0 && saved.y() == 1);
-
-  ASSERT_TRUE(open_first_save(session, "crafted")) << session.screen_text();
-  session.send(kLeft);
-  session.send(kDown);
-  session.send(kDown);  // onto the monster that wins
-  ASSERT_TRUE(session.wait_for_text("你被怪物击杀了！")) << session.screen_text();
-  EXPECT_TRUE(session.screen_contains("怪物对你造成了55点伤害！"));
-  ASSERT_TRUE(wait_for_menu(session, kChineseChoices)) << session.screen_text();
-  EXPECT_TRUE(SaveFile::read(file).bytes == saved.bytes);
+  ASSERT_TRUE(wait_for_menu(session, kChineseMenu)) << session.screen_text();
+  ASSERT_NO_FATAL_FAILURE(play_treasures_and_fights(session, crafted.world));
+  // In the frame of the pickup the status lines followed the message on its
+  // line, as the two keys were there when the treasure's wait ended.
+  EXPECT_NE(session.raw_output().find("You find a treasure!Effect:Attack+20X:1 Y:0\r\nCultivation:0 Spiritual "
+                                      "Power:0\r\nAttack Power:30 Defense:5 HP:100"),
+            std::string::npos);
   session.send("3");
   expect_exit(session);
 }
@@ -325,7 +105,7 @@ TEST(Encounters, TheFrameAfterAnEncounterComesWithoutAKey) {
   crafted.place_monster(0, 2, 6, 0, 150);     // five blows: eleven lines, past the window's end
   PtySession session(kProgram, crafted.saved_into(big_window()));
   game& expected = crafted.world;
-  ASSERT_TRUE(wait_for_menu(session, kChineseChoices)) << session.screen_text();
+  ASSERT_TRUE(wait_for_menu(session, kChineseMenu)) << session.screen_text();
   ASSERT_TRUE(open_first_save(session, "after")) << session.screen_text();
   ASSERT_TRUE(wait_for_map(session, expected, true)) << session.screen_text();
 
@@ -343,7 +123,7 @@ TEST(Encounters, TheFrameAfterAnEncounterComesWithoutAKey) {
   expected.cell(0, 2).type = 8;
   ASSERT_TRUE(wait_for_map(session, expected, true)) << session.screen_text();
   session.send(kEscape);
-  ASSERT_TRUE(wait_for_menu(session, kChineseChoices)) << session.screen_text();
+  ASSERT_TRUE(wait_for_menu(session, kChineseMenu)) << session.screen_text();
   session.send("3");
   expect_exit(session);
 }
@@ -360,7 +140,7 @@ TEST(Map, WithoutColourTheLevelsKeepApartByAttributes) {
   SessionOptions options = big_window();
   options.arguments = {"--color=none"};
   PtySession session(kProgram, crafted.saved_into(options));
-  ASSERT_TRUE(wait_for_menu(session, kChineseChoices)) << session.screen_text();
+  ASSERT_TRUE(wait_for_menu(session, kChineseMenu)) << session.screen_text();
   ASSERT_TRUE(open_first_save(session, "plain")) << session.screen_text();
   ASSERT_TRUE(wait_for_map(session, crafted.world, true)) << session.screen_text();
   // The player's row is screen row 11; its cell starts at column 21.
@@ -369,7 +149,7 @@ TEST(Map, WithoutColourTheLevelsKeepApartByAttributes) {
   EXPECT_EQ(attributes, (std::vector<std::string>{"", "", "u", "b", "bu", "r"}));
   EXPECT_EQ(session.attributes(11, 0), "");  // the frame
   session.send(kEscape);
-  ASSERT_TRUE(wait_for_menu(session, kChineseChoices)) << session.screen_text();
+  ASSERT_TRUE(wait_for_menu(session, kChineseMenu)) << session.screen_text();
   session.send("3");
   expect_exit(session);
 }
@@ -384,7 +164,7 @@ TEST(Encounters, EscapeTypedDuringAFightsPauseSavesAndLeaves) {
   PtySession session(kProgram, crafted.saved_into(big_window()));
   const fs::path file = fs::path(session.working_directory()) / "saves" / "paused.dat";
 
-  ASSERT_TRUE(wait_for_menu(session, kChineseChoices)) << session.screen_text();
+  ASSERT_TRUE(wait_for_menu(session, kChineseMenu)) << session.screen_text();
   ASSERT_TRUE(open_first_save(session, "paused")) << session.screen_text();
   ASSERT_TRUE(wait_for_map(session, crafted.world, true)) << session.screen_text();
   session.send(kRight);
@@ -413,30 +193,30 @@ TEST(SaveFiles, ASecondGameIsRefusedAWorldInPlayUntilTheFirstLeavesIt) {
   const fs::path file = fs::path(first.working_directory()) / "saves" / "shared.dat";
   const SaveFile before = SaveFile::read(file);
 
-  ASSERT_TRUE(wait_for_menu(first, kChineseChoices)) << first.screen_text();
+  ASSERT_TRUE(wait_for_menu(first, kChineseMenu)) << first.screen_text();
   ASSERT_TRUE(open_first_save(first, "shared")) << first.screen_text();
   ASSERT_TRUE(wait_for_map(first, crafted.world, true)) << first.screen_text();
 
-  ASSERT_TRUE(wait_for_menu(second, kChineseChoices)) << second.screen_text();
+  ASSERT_TRUE(wait_for_menu(second, kChineseMenu)) << second.screen_text();
   ASSERT_TRUE(open_first_save(second, "shared")) << second.screen_text();
   ASSERT_TRUE(second.wait_for_text("存档无法打开：saves/shared.dat正被另一个运行中的游戏使用（按任意键继续）"))
       << second.screen_text();
   second.send("k");
-  ASSERT_TRUE(wait_for_menu(second, kChineseChoices)) << second.screen_text();
+  ASSERT_TRUE(wait_for_menu(second, kChineseMenu)) << second.screen_text();
   second.send("1");
   ASSERT_TRUE(second.wait_for_text("存档位置：shared")) << second.screen_text();
   second.send("0\rshared\r");
   ASSERT_TRUE(second.wait_for_text("世界未能创建：saves/shared.dat正被另一个运行中的游戏使用")) << second.screen_text();
   second.send("k");
-  ASSERT_TRUE(wait_for_menu(second, kChineseChoices)) << second.screen_text();
+  ASSERT_TRUE(wait_for_menu(second, kChineseMenu)) << second.screen_text();
   EXPECT_TRUE(SaveFile::read(file).bytes == before.bytes);
 
   first.send(kEscape);
-  ASSERT_TRUE(wait_for_menu(first, kChineseChoices)) << first.screen_text();
+  ASSERT_TRUE(wait_for_menu(first, kChineseMenu)) << first.screen_text();
   ASSERT_TRUE(open_first_save(second, "shared")) << second.screen_text();
   ASSERT_TRUE(wait_for_map(second, crafted.world, true)) << second.screen_text();
   second.send(kEscape);
-  ASSERT_TRUE(wait_for_menu(second, kChineseChoices)) << second.screen_text();
+  ASSERT_TRUE(wait_for_menu(second, kChineseMenu)) << second.screen_text();
   for (PtySession* session : {&first, &second}) {
     session->send("3");
     expect_exit(*session);
@@ -454,7 +234,7 @@ TEST(Encounters, ATerminationRequestInAFightOfAnyLengthSavesTheWorldAndEnds) {
   crafted.place_monster(0, 1, 5, 9, 1'000'000'000'000'000);  // one point a blow and none back
   PtySession session(kProgram, crafted.saved_into(big_window()));
   const fs::path file = fs::path(session.working_directory()) / "saves" / "long.dat";
-  ASSERT_TRUE(wait_for_menu(session, kChineseChoices)) << session.screen_text();
+  ASSERT_TRUE(wait_for_menu(session, kChineseMenu)) << session.screen_text();
   ASSERT_TRUE(open_first_save(session, "long")) << session.screen_text();
   ASSERT_TRUE(wait_for_map(session, crafted.world, true)) << session.screen_text();
   session.send(kRight);
@@ -483,7 +263,7 @@ TEST(Signals, ASaveThatFailsWithThePlayerGoneIsToldAfterTheEnd) {
   };
   for (const bool terminate : {true, false}) {
     PtySession session(kProgram, options);
-    ASSERT_TRUE(wait_for_menu(session, kChineseChoices)) << session.screen_text();
+    ASSERT_TRUE(wait_for_menu(session, kChineseMenu)) << session.screen_text();
     ASSERT_TRUE(open_first_save(session, "stuck")) << session.screen_text();
     ASSERT_TRUE(wait_for_map(session, crafted.world, true)) << session.screen_text();
     if (!terminate) {
@@ -519,7 +299,7 @@ TEST(Signals, ATerminationRequestOnAFrozenTerminalStillGivesItBack) {
   SessionOptions options = crafted.saved_into(big_window());
   options.screen_before_start = "$ lanternvale\r\n";
   PtySession session(kProgram, options);
-  ASSERT_TRUE(wait_for_menu(session, kChineseChoices)) << session.screen_text();
+  ASSERT_TRUE(wait_for_menu(session, kChineseMenu)) << session.screen_text();
   ASSERT_TRUE(open_first_save(session, "frozen")) << session.screen_text();
   ASSERT_TRUE(wait_for_map(session, crafted.world, true)) << session.screen_text();
   // Nothing is read from here until the game has ended.
@@ -546,7 +326,7 @@ TEST(DeveloperPlaythrough, SameAnswersAsInEnglishGiveTheSameSaveFile) {
   std::string english_file;
   {
     PtySession session(kProgram, big_window());
-    ASSERT_TRUE(wait_for_menu(session, kChineseChoices)) << session.screen_text();
+    ASSERT_TRUE(wait_for_menu(session, kChineseMenu)) << session.screen_text();
     switch_to_english(session);
     session.send("1");
     ASSERT_TRUE(session.wait_for_text("There are no available archives.")) << session.screen_text();
@@ -558,7 +338,7 @@ TEST(DeveloperPlaythrough, SameAnswersAsInEnglishGiveTheSameSaveFile) {
     ASSERT_TRUE(session.wait_for_raw("世      界")) << session.raw_output();
     ASSERT_TRUE(wait_for_map(session, expected, true)) << session.screen_text();
     session.send(kEscape);
-    ASSERT_TRUE(wait_for_menu(session, kEnglishChoices)) << session.screen_text();
+    ASSERT_TRUE(wait_for_menu(session, kEnglishMenu)) << session.screen_text();
     english_file = SaveFile::read(fs::path(session.working_directory()) / "saves" / "w.dat").bytes;
     session.send("3");
     expect_exit(session);
@@ -638,7 +418,7 @@ TEST(Signals, InterruptBesideAHangUpEndsWithoutSaving) {
   const fs::path file = fs::path(session.working_directory()) / "saves" / "kept.dat";
   const SaveFile before = SaveFile::read(file);
 
-  ASSERT_TRUE(wait_for_menu(session, kChineseChoices)) << session.screen_text();
+  ASSERT_TRUE(wait_for_menu(session, kChineseMenu)) << session.screen_text();
   ASSERT_TRUE(open_first_save(session, "kept")) << session.screen_text();
   session.send(kRight);
   crafted.world.localplayer.y = 1;

@@ -43,6 +43,11 @@ void PtySession::send_signals_together(const std::vector<int>& signals) { termin
 
 void PtySession::hang_up() { terminal_.hang_up(); }
 
+void PtySession::resize(int rows, int columns) {
+  terminal_.resize(rows, columns);
+  screen_.resize(rows, columns);
+}
+
 bool PtySession::wait_until(const std::function<bool()>& condition, Timeout timeout) {
   return terminal_.wait_until(condition, timeout);
 }

@@ -58,6 +58,8 @@ class PtySession {
   void send_signals_together(const std::vector<int>& signals);
   // Closes the terminal, as a closed terminal window does.
   void hang_up();
+  // Gives the terminal another size, as a resized window does.
+  void resize(int rows, int columns);
 
   // Polls the program's output until `condition` holds; false on timeout, or
   // once the program has ended without it.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/text_encoding.h"
+#include "console/console_keys.h"
 
 namespace {
 
@@ -116,6 +117,41 @@ TEST(KeyDecoder, ModifiedKeysNeverShareCodesOrActAsTheMapsKeys) {
         for (const int action : {72, 75, 77, 80, 61}) EXPECT_NE(got[1], action);
       }
     }
+  }
+}
+
+// The Windows console names a key by its virtual-key code and the character
+// it typed; the game reads the codes a terminal's sequence for the same key
+// gives. Wine's console types no character for Escape.
+TEST(ConsoleKeyEvents, GiveTheCodesOfTheSameKeysInATerminal) {
+  struct Case {
+    console::ConsoleKeyEvent event;
+    std::string terminal_bytes;
+  };
+  const auto held = [](int virtual_key, bool shift, bool ctrl, bool alt) {
+    return console::ConsoleKeyEvent{true, virtual_key, "", shift, ctrl, alt};
+  };
+  const auto key = [&](int virtual_key) { return held(virtual_key, false, false, false); };
+  const auto typed = [](int virtual_key, std::string gbk) { return console::ConsoleKeyEvent{true, virtual_key, gbk}; };
+  const std::vector<Case> cases = {
+      {key(0x26), "\x1b[A"},          {key(0x28), "\x1b[B"},          {key(0x27), "\x1b[C"},
+      {key(0x25), "\x1b[D"},          {key(0x72), "\x1bOR"},          {held(0x72, true, false, false), "\x1b[1;2R"},
+      {held(0x27, false, true, false), "\x1b[1;5C"},  {held(0x28, false, false, true), "\x1b[1;3B"},
+      {held(0x26, true, true, false), "\x1b[1;6A"},   {key(0x2E), "\x1b[3~"},  {held(0x22, false, true, false), "\x1b[6;5~"},
+      {key(0x70), "\x1bOP"},          {key(0x79), "\x1b[21~"},        {held(0x7B, false, true, false), "\x1b[24;5~"},
+      {key(0x1B), "\x1b"},            {typed(0x1B, "\x1b"), "\x1b"},   {typed(0x41, "a"), "a"},
+      {typed(0x0D, "\r"), "\r"},       {typed(0xE7, GBK("青")), GBK("青")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.terminal_bytes));
+    const std::optional<KeyPress> got = console::key_of_console_event(c.event);
+    ASSERT_TRUE(got.has_value());
+    EXPECT_EQ(std::vector<int>(got->codes.begin(), got->codes.begin() + got->size), decode(c.terminal_bytes));
+  }
+  // A key let go, Shift pressed alone, a key with no code of its own.
+  for (const console::ConsoleKeyEvent& none :
+       {console::ConsoleKeyEvent{false, 0x26, ""}, key(0x10), key(0x5D), held(0x10, true, false, false)}) {
+    EXPECT_FALSE(console::key_of_console_event(none).has_value());
   }
 }
 

@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace base {
 
@@ -125,6 +126,19 @@ class FileLock {
   std::filesystem::path path_;
   std::intptr_t handle_ = -1;  // a descriptor, or a Windows handle
 };
+
+// One entry of a directory: its name, and whether it is a plain file (a
+// symbolic link counts as what it points to).
+struct DirectoryEntry {
+  std::filesystem::path name;
+  bool regular_file = false;
+};
+// The entries of `directory` in the order the system gives them, without "."
+// and ".."; nothing when it is no directory or cannot be read. An error
+// while reading it ends the list there.
+std::optional<std::vector<DirectoryEntry>> list_directory(const std::filesystem::path& directory);
+// Removes the file at `file`; a file that is not there is no failure.
+bool remove_file(const std::filesystem::path& file, std::string& why);
 
 // Creates `directory` and any missing parents; an existing one is fine.
 bool create_directories(const std::filesystem::path& directory, std::string& why);

@@ -2,7 +2,6 @@
 #include <new>
 #include <optional>
 #include <string>
-#include <system_error>
 
 #include "persistence/little_endian.h"
 #include "persistence/save_file.h"
@@ -58,8 +57,8 @@ bool SaveSteps::sync_directory(const std::filesystem::path& directory, std::stri
 
 void SaveSteps::discard(const std::filesystem::path& file) {
   file_.reset();
-  std::error_code ignored;
-  std::filesystem::remove(file, ignored);
+  std::string ignored;
+  base::remove_file(file, ignored);
 }
 
 namespace {

@@ -5,7 +5,8 @@ CMAKE ?= cmake
 CPACK ?= cpack
 PREFIX ?= /usr/local
 
-.PHONY: run build test test-build sanitize test-libcxx bench windows test-windows install package package-windows clean
+.PHONY: run build test test-build sanitize test-libcxx bench windows test-windows web serve-web \
+        install package package-windows clean
 
 run: build
 	./build/release/lanternvale
@@ -55,6 +56,22 @@ windows:
 # `make test` does this too when the tools are there or can be installed.
 test-windows:
 	JOBS=$(JOBS) scripts/test-windows.sh
+
+# The game in a web browser: a static site in build/web (the page, xterm.js
+# from web/package-lock.json, the game as WebAssembly) that any web server
+# can serve.
+web:
+	scripts/install-deps.sh web
+	[ web/node_modules/.package-lock.json -nt web/package-lock.json ] || \
+	  (cd web && npm ci --ignore-scripts --no-audit --no-fund)
+	$(CMAKE) -S . -B build/web-wasm -DCMAKE_TOOLCHAIN_FILE=cmake/emscripten.cmake -DCMAKE_BUILD_TYPE=Release \
+	  -DLANTERNVALE_WEB_SITE=$(CURDIR)/build/web
+	$(CMAKE) --build build/web-wasm -j$(JOBS)
+
+# Serves build/web on 127.0.0.1 (PORT, default 8000) and prints the address.
+PORT ?= 8000
+serve-web: web
+	node web/serve.mjs build/web $(PORT)
 
 # The game, its manual page, desktop entry and README under PREFIX (and DESTDIR).
 install: build

@@ -1,8 +1,8 @@
 #pragma once
 // Files as the system gives them: how a name reaches its file system, and
 // whole-file reading and writing in large pieces with the system's own error
-// words. Defined by files_posix.cpp and files_windows.cpp; everything above
-// this layer stays free of system headers.
+// words. Defined by files_posix.cpp, files_windows.cpp and files_web.cpp;
+// everything above this layer stays free of system headers.
 
 #include <cstddef>
 #include <cstdint>
@@ -99,7 +99,8 @@ class File {
 // stale lock. The file is made when missing and removed when the lock is let
 // go. (POSIX: flock, which another open of the file in this same process
 // cannot take either. Windows: a handle that shares nothing and deletes the
-// file when it closes.)
+// file when it closes. A browser: a Web Lock named by the path, which every
+// tab of the page shares and a closed tab lets go; no file is made.)
 class FileLock {
  public:
   enum class Outcome { kLocked, kHeldElsewhere, kFailed };

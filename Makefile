@@ -5,7 +5,7 @@ CMAKE ?= cmake
 CPACK ?= cpack
 PREFIX ?= /usr/local
 
-.PHONY: run build test test-build sanitize test-libcxx bench windows test-windows web serve-web \
+.PHONY: run build test test-build sanitize test-libcxx bench windows test-windows web serve-web test-web \
         install package package-windows clean
 
 run: build
@@ -23,6 +23,7 @@ test:
 	cd build/test && ctest --output-on-failure -j$(JOBS)
 	scripts/check-install.sh build/test
 	JOBS=$(JOBS) scripts/test-windows.sh --optional
+	JOBS=$(JOBS) scripts/test-web.sh --optional
 
 # The same tests under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize:
@@ -72,6 +73,11 @@ web:
 PORT ?= 8000
 serve-web: web
 	node web/serve.mjs build/web $(PORT)
+
+# The game played in headless Chromium and Firefox ESR; `make test` does
+# this too when the tools are there or can be installed.
+test-web:
+	JOBS=$(JOBS) scripts/test-web.sh
 
 # The game, its manual page, desktop entry and README under PREFIX (and DESTDIR).
 install: build

@@ -1,0 +1,40 @@
+#!/bin/sh
+# Builds the static site (make web) and, natively, the saves the browser's
+# are compared with, then plays the game in headless Chromium and Firefox ESR
+# through puppeteer-core (web/tests/play_test.mjs).
+#
+# Usage: scripts/test-web.sh [--optional]
+#   --optional  when Emscripten, Node or the browsers are missing and cannot
+#               be installed (not root), say so and succeed: `make test` on a
+#               developer's machine still works without them. CI sets
+#               LANTERNVALE_WEB_REQUIRED=1 so that it never skips.
+# Environment: JOBS (parallel builds, default 2).
+set -eu
+cd "$(dirname "$0")/.."
+
+optional=false
+[ "${1:-}" = "--optional" ] && optional=true
+[ "${LANTERNVALE_WEB_REQUIRED:-0}" = 1 ] && optional=false
+
+status=0
+scripts/install-deps.sh web-test || status=$?
+if [ "$status" -ne 0 ]; then
+  if [ "$status" -eq 3 ] && $optional; then
+    echo "The game in a browser not checked: its tools are missing (see above)."
+    exit 0
+  fi
+  exit "$status"
+fi
+
+jobs="${JOBS:-2}"
+make --no-print-directory web JOBS="$jobs"
+
+# The native saves, from the build `make test` makes.
+scripts/install-deps.sh test
+cmake -S . -B build/test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLANTERNVALE_TESTS=ON >/dev/null
+cmake --build build/test -j"$jobs" --target web_fixture_saves
+fixtures=build/web-fixtures
+rm -rf "$fixtures"
+build/test/tests/web_fixture_saves "$fixtures" >/dev/null
+
+node web/tests/play_test.mjs build/web "$fixtures" chromium firefox

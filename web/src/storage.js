@@ -151,13 +151,21 @@ class OpfsStorage {
   }
 }
 
-// --- IndexedDB: one record per path, { directory: true } or { blob } ---
+// --- IndexedDB ---
+//
+// The store "names" maps each path to { directory: true } or, for a file, to
+// { contents } (a key of the store "contents", which holds the file's bytes
+// as one Blob). A rename moves the name alone: the browser would copy a Blob
+// put under another key.
 
 class IdbStorage {
   static open() {
     return new Promise((resolve, reject) => {
       const request = indexedDB.open('lanternvale', 1);
-      request.onupgradeneeded = () => request.result.createObjectStore('files');
+      request.onupgradeneeded = () => {
+        request.result.createObjectStore('names');
+        request.result.createObjectStore('contents', { autoIncrement: true });
+      };
       request.onsuccess = () => resolve(new IdbStorage(request.result));
       request.onerror = () => reject(request.error);
     });
@@ -168,14 +176,15 @@ class IdbStorage {
     this.database = database;
   }
 
-  // Runs `work(store, give)` in one transaction and resolves with what it
-  // gave once the transaction is on the disk.
+  // Runs `work(names, contents, give)` in one transaction and resolves with
+  // what it gave once the transaction is on the disk.
   transaction(mode, work) {
     return new Promise((resolve, reject) => {
-      const transaction = this.database.transaction('files', mode, { durability: 'strict' });
+      const transaction = this.database.transaction(['names', 'contents'], mode, { durability: 'strict' });
       let result;
       let failure = null;
-      Promise.resolve(work(transaction.objectStore('files'), (value) => (result = value))).catch((error) => {
+      const stores = [transaction.objectStore('names'), transaction.objectStore('contents')];
+      Promise.resolve(work(...stores, (value) => (result = value))).catch((error) => {
         failure = error;
         transaction.abort();
       });
@@ -184,9 +193,8 @@ class IdbStorage {
     });
   }
 
-  static get(store, key) {
+  static request(request) {
     return new Promise((resolve, reject) => {
-      const request = store.get(key);
       request.onsuccess = () => resolve(request.result);
       request.onerror = () => reject(request.error);
     });
@@ -197,18 +205,26 @@ class IdbStorage {
   }
 
   // Throws unless the directory `names` is there.
-  static async checkDirectory(store, names) {
+  static async checkDirectory(names, store) {
     if (names.length === 0) return;
-    const record = await IdbStorage.get(store, IdbStorage.keyOf(names));
+    const record = await IdbStorage.request(store.get(IdbStorage.keyOf(names)));
     if (!record) throw new StorageError(kNotFound);
     if (!record.directory) throw new StorageError(kNotDirectory);
+  }
+
+  // The record of the file at `key`.
+  static async fileAt(key, names) {
+    const record = await IdbStorage.request(names.get(key));
+    if (!record) throw new StorageError(kNotFound);
+    if (record.directory) throw new StorageError(kIsDirectory);
+    return record;
   }
 
   async list(path) {
     const names = namesOf(path);
     const prefix = names.length === 0 ? '/' : IdbStorage.keyOf(names) + '/';
-    return this.transaction('readonly', async (store, give) => {
-      await IdbStorage.checkDirectory(store, names);
+    return this.transaction('readonly', async (store, contents, give) => {
+      await IdbStorage.checkDirectory(names, store);
       const entries = [];
       await new Promise((resolve, reject) => {
         const request = store.openCursor(IDBKeyRange.bound(prefix, prefix + '\uffff'));
@@ -230,7 +246,7 @@ class IdbStorage {
     await this.transaction('readwrite', async (store) => {
       for (let count = 1; count <= names.length; ++count) {
         const key = IdbStorage.keyOf(names.slice(0, count));
-        const record = await IdbStorage.get(store, key);
+        const record = await IdbStorage.request(store.get(key));
         if (record && !record.directory) throw new StorageError(kNotDirectory);
         if (!record) store.put({ directory: true }, key);
       }
@@ -239,20 +255,26 @@ class IdbStorage {
 
   async read(path) {
     const key = IdbStorage.keyOf(namesOf(path));
-    return this.transaction('readonly', async (store, give) => {
-      const record = await IdbStorage.get(store, key);
-      if (!record) throw new StorageError(kNotFound);
-      if (record.directory) throw new StorageError(kIsDirectory);
-      give(record.blob);
+    return this.transaction('readonly', async (names, contents, give) => {
+      const record = await IdbStorage.fileAt(key, names);
+      give(await IdbStorage.request(contents.get(record.contents)));
     });
   }
 
+  // The whole file is fetched at the first read: one read of a Blob costs
+  // less than several of its slices.
   async openReader(path) {
     const blob = await this.read(path);
+    let bytes = null;
     return {
       size: blob.size,
-      read: async (position, length) => new Uint8Array(await blob.slice(position, position + length).arrayBuffer()),
-      close: () => {},
+      read: async (position, length) => {
+        bytes = bytes || new Uint8Array(await blob.arrayBuffer());
+        return bytes.subarray(position, position + length);
+      },
+      close: () => {
+        bytes = null;
+      },
     };
   }
 
@@ -261,50 +283,56 @@ class IdbStorage {
   async createNew(path) {
     const { parent, name } = parentAndName(path);
     const key = IdbStorage.keyOf([...parent, name]);
-    await this.transaction('readwrite', async (store) => {
-      await IdbStorage.checkDirectory(store, parent);
-      if (await IdbStorage.get(store, key)) throw new StorageError(kExists);
-      store.put({ blob: new Blob([]) }, key);
+    const id = await this.transaction('readwrite', async (names, contents, give) => {
+      await IdbStorage.checkDirectory(parent, names);
+      if (await IdbStorage.request(names.get(key))) throw new StorageError(kExists);
+      const id = await IdbStorage.request(contents.add(new Blob([])));
+      names.put({ contents: id }, key);
+      give(id);
     });
     const pieces = new Pieces();
-    // A Blob of each piece lets the browser keep the bytes out of the page's memory.
-    let blobs = [];
-    const keep = async (all) => {
-      blobs.push(...pieces.take(all).map((piece) => new Blob([piece])));
-    };
+    // Kept as they are until the file is closed: one Blob made of them all
+    // at once is stored faster than anything made piece by piece.
+    let written = [];
     return {
       append: (bytes) => pieces.append(bytes),
-      flush: (all) => keep(all),
+      flush: async (all) => {
+        written.push(...pieces.take(all));
+      },
       commit: async () => {
-        await keep(true);
-        const blob = new Blob(blobs);
-        blobs = [];
-        await this.transaction('readwrite', (store) => store.put({ blob }, key));
+        written.push(...pieces.take(true));
+        const blob = new Blob(written);
+        written = [];
+        await this.transaction('readwrite', (names, contents) => contents.put(blob, id));
       },
       abandon: () => {
-        blobs = [];
+        written = [];
       },
     };
   }
 
+  // Moves the name `from` to `to`; the file that had the name `to` is gone.
   async rename(from, to) {
     const source = IdbStorage.keyOf(namesOf(from));
     const target = IdbStorage.keyOf(namesOf(to));
-    await this.transaction('readwrite', async (store) => {
-      const record = await IdbStorage.get(store, source);
-      if (!record) throw new StorageError(kNotFound);
-      if (record.directory) throw new StorageError(kIsDirectory);
-      store.put(record, target);
-      store.delete(source);
+    await this.transaction('readwrite', async (names, contents) => {
+      const record = await IdbStorage.fileAt(source, names);
+      const replaced = await IdbStorage.request(names.get(target));
+      if (replaced && replaced.directory) throw new StorageError(kIsDirectory);
+      if (replaced && replaced.contents !== record.contents) contents.delete(replaced.contents);
+      names.put(record, target);
+      names.delete(source);
     });
   }
 
   async remove(path) {
     const key = IdbStorage.keyOf(namesOf(path));
-    await this.transaction('readwrite', async (store) => {
-      const record = await IdbStorage.get(store, key);
-      if (record && record.directory) throw new StorageError(kIsDirectory);
-      if (record) store.delete(key);
+    await this.transaction('readwrite', async (names, contents) => {
+      const record = await IdbStorage.request(names.get(key));
+      if (!record) return;
+      if (record.directory) throw new StorageError(kIsDirectory);
+      contents.delete(record.contents);
+      names.delete(key);
     });
   }
 }

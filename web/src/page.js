@@ -52,7 +52,7 @@ function makeTerminal() {
       '"Sarasa Mono SC", "Microsoft YaHei", "PingFang SC", monospace',
     // "\n" starts a new line, as a terminal's output processing makes it.
     convertEol: true,
-    cursorBlink: true,
+    cursorBlink: false,
     scrollback: 1000,
     theme: { background: '#000000', foreground: '#c0c0c0' },
   });

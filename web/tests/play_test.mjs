@@ -111,6 +111,29 @@ async function play(browserName) {
     await checkDownload(page, browserName, 'abc.dat');
     console.log(`${browserName}: the world "abc" is saved as the native build saves it`);
 
+    // A Chinese name typed at the prompt: the file is named in UTF-8, its
+    // first line holds the name's GBK bytes, and the rest is the world of
+    // the same seed.
+    await press(page, '1');
+    await waitForText(page, kEnglishChoice);
+    await press(page, '0', 'Enter');
+    await waitForText(page, 'Please enter the world name:');
+    await press(page, '青灯', 'Enter');
+    await waitForText(page, 'Please enter the seed:');
+    await press(page, 'abc', 'Enter');
+    await waitForText(page, 'YY', 60000);
+    await press(page, 'Escape');
+    await waitForText(page, kEnglishMenu, 60000);
+    const [head, restDigest] = await page.evaluate(async () => {
+      const blob = await window.lanternvale.saveFile('青灯.dat');
+      const digest = await crypto.subtle.digest('SHA-256', await blob.slice(5).arrayBuffer());
+      return [[...new Uint8Array(await blob.slice(0, 5).arrayBuffer())],
+              [...new Uint8Array(digest)].map((byte) => byte.toString(16).padStart(2, '0')).join('')];
+    });
+    assert.deepEqual(head, [0xc7, 0xe0, 0xb5, 0xc6, 0x0a], 'the first line of 青灯.dat');
+    assert.equal(restDigest, sha256(readFileSync(nativeSave('abc.dat')).subarray(4)), 'the world in 青灯.dat');
+    console.log(`${browserName}: a world named in Chinese is saved under its name, in GBK`);
+
     // A crafted save, uploaded, played in Chinese: the treasure below, F3,
     // the monster to the right of the start, then Escape.
     await uploadSave(page, 'crafted.dat');

@@ -5,7 +5,7 @@ CMAKE ?= cmake
 CPACK ?= cpack
 PREFIX ?= /usr/local
 
-.PHONY: run build test test-build sanitize test-libcxx bench windows test-windows web serve-web test-web \
+.PHONY: run build test test-build sanitize test-libcxx bench windows test-windows web serve-web test-web bench-web \
         install package package-windows clean
 
 run: build
@@ -78,6 +78,11 @@ serve-web: web
 # this too when the tools are there or can be installed.
 test-web:
 	JOBS=$(JOBS) scripts/test-web.sh
+
+# The figures of the game in a browser: start-up, size, key to frame, idle
+# CPU, a new world against the native build.
+bench-web:
+	JOBS=$(JOBS) scripts/test-web.sh --bench
 
 # The game, its manual page, desktop entry and README under PREFIX (and DESTDIR).
 install: build

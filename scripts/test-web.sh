@@ -1,19 +1,23 @@
 #!/bin/sh
 # Builds the static site (make web) and, natively, the saves the browser's
 # are compared with, then plays the game in headless Chromium and Firefox ESR
-# through puppeteer-core (web/tests/play_test.mjs).
+# through puppeteer-core (web/tests/play_test.mjs), or with --bench measures
+# it in Chromium (web/tests/bench.mjs).
 #
-# Usage: scripts/test-web.sh [--optional]
+# Usage: scripts/test-web.sh [--optional | --bench]
 #   --optional  when Emscripten, Node or the browsers are missing and cannot
 #               be installed (not root), say so and succeed: `make test` on a
 #               developer's machine still works without them. CI sets
 #               LANTERNVALE_WEB_REQUIRED=1 so that it never skips.
+#   --bench     the figures instead of the tests (make bench-web).
 # Environment: JOBS (parallel builds, default 2).
 set -eu
 cd "$(dirname "$0")/.."
 
 optional=false
+bench=false
 [ "${1:-}" = "--optional" ] && optional=true
+[ "${1:-}" = "--bench" ] && bench=true
 [ "${LANTERNVALE_WEB_REQUIRED:-0}" = 1 ] && optional=false
 
 status=0
@@ -29,12 +33,17 @@ fi
 jobs="${JOBS:-2}"
 make --no-print-directory web JOBS="$jobs"
 
-# The native saves, from the build `make test` makes.
+# The native saves, from the build `make test` makes; the tool says how long
+# the native build took to make and save the world "abc".
 scripts/install-deps.sh test
 cmake -S . -B build/test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLANTERNVALE_TESTS=ON >/dev/null
 cmake --build build/test -j"$jobs" --target web_fixture_saves
 fixtures=build/web-fixtures
 rm -rf "$fixtures"
-build/test/tests/web_fixture_saves "$fixtures" >/dev/null
+native_ms=$(build/test/tests/web_fixture_saves "$fixtures")
 
-node web/tests/play_test.mjs build/web "$fixtures" chromium firefox
+if $bench; then
+  node web/tests/bench.mjs build/web "$native_ms"
+else
+  node web/tests/play_test.mjs build/web "$fixtures" chromium firefox
+fi

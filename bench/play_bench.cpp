@@ -1,5 +1,5 @@
-// What a frame of the map costs to compose, against a plain copy of as many
-// bytes, and how long a new world takes from the seed's Enter to its first
+// What a frame of the map costs to compose whole, against a plain copy of as
+// many bytes, and a step's frame from the key to the bytes written; how long a new world takes from the seed's Enter to its first
 // frame (generation, the first save, the frame).
 
 #include <benchmark/benchmark.h>
@@ -24,6 +24,17 @@ void BM_ComposeFrame(benchmark::State& state) {
   state.counters["frame_bytes"] = static_cast<double>(bytes);
 }
 BENCHMARK(BM_ComposeFrame);
+
+// A step's frame, from the key to the bytes: compose, difference, encode.
+void BM_StepFromKeyToBytes(benchmark::State& state) {
+  std::size_t bytes = 0;
+  for (auto _ : state) {
+    bytes = play_workload::step_to_bytes();
+    benchmark::DoNotOptimize(bytes);
+  }
+  state.counters["step_bytes"] = static_cast<double>(bytes);
+}
+BENCHMARK(BM_StepFromKeyToBytes);
 
 // The floor: copying the finished frame into a fresh buffer.
 void BM_CopyFrameBytes(benchmark::State& state) {

@@ -6,6 +6,8 @@
 #include <iterator>
 #include <random>
 
+#include "console/canvas.h"
+#include "console/terminal_output.h"
 #include "persistence/result.h"
 #include "play/frame.h"
 #include "play/rules.h"
@@ -48,7 +50,58 @@ class ScratchDirectory {
   std::filesystem::path previous_;
 };
 
+// One cell in eight holds a thing, of every kind and level; the cells at
+// (0, 0) and (0, 1) are empty.
+void make_busy(game& world) {
+  // The types a generated world shows, each with its own level.
+  constexpr int kTypes[] = {kTreasureCell, kInertCell, kMonsterCell, kOpenedTreasureCell, kSlainMonsterCell};
+  std::mt19937 draw(12);
+  for (int x = -20; x <= 20; ++x) {
+    for (int y = -20; y <= 20; ++y) {
+      if (draw() % 8 != 0 || (x == 0 && y <= 1)) continue;
+      game::point& cell = world.cell(x, y);
+      cell.type = kTypes[draw() % std::size(kTypes)];
+      cell.level = static_cast<int>(draw() % kLevels);
+      // Monsters that never win and never hold out: no fight ends the walk.
+      cell.m = {0, 0, 1};
+    }
+  }
+}
+
+constexpr console::WindowSize kStepWindow{30, 80};
+
+// The busy world and what the screen shows of it.
+struct Stepping {
+  game world;
+  console::Canvas screen{kStepWindow.rows, kStepWindow.columns};
+  console::OutputEncoder encoder{console::TerminalEncoding::kUtf8};
+  int next_move = 1;
+
+  console::Canvas frame() const {
+    console::Canvas canvas = play::canvas_for(kStepWindow);
+    play::compose_view(world, play::chinese_voice(), play::kFullView, canvas);
+    canvas.write(play::compose_status(world.localplayer, play::chinese_voice(), true, kStepWindow.columns));
+    return canvas;
+  }
+};
+
 }  // namespace
+
+std::size_t step_to_bytes() {
+  static Stepping* const stepping = [] {
+    auto* made = new Stepping;
+    make_busy(made->world);
+    made->screen.show(made->frame());
+    return made;
+  }();
+  stepping->world.localplayer.y += stepping->next_move;
+  stepping->next_move = -stepping->next_move;
+  const console::Canvas back = stepping->frame();
+  const std::optional<std::string> bytes = console::difference(stepping->screen, back);
+  const std::size_t size = bytes ? stepping->encoder.encode(*bytes).size() : 0;
+  stepping->screen.show(back);
+  return size;
+}
 
 void prepare_world() {
   if (shared_game()) return;
@@ -85,19 +138,7 @@ NewWorldTimes new_world_to_first_frame(const std::string& seed_text) {
 bool save_busy_world(const std::string& directory, const std::string& name) {
   game world;
   world.worldname = name;
-  // The types a generated world shows, each with its own level.
-  constexpr int kTypes[] = {kTreasureCell, kInertCell, kMonsterCell, kOpenedTreasureCell, kSlainMonsterCell};
-  std::mt19937 draw(12);
-  for (int x = -20; x <= 20; ++x) {
-    for (int y = -20; y <= 20; ++y) {
-      if (draw() % 8 != 0 || (x == 0 && y <= 1)) continue;
-      game::point& cell = world.cell(x, y);
-      cell.type = kTypes[draw() % std::size(kTypes)];
-      cell.level = static_cast<int>(draw() % kLevels);
-      // Monsters that never win and never hold out: no fight ends the walk.
-      cell.m = {0, 0, 1};
-    }
-  }
+  make_busy(world);
   const std::filesystem::path previous = std::filesystem::current_path();
   std::filesystem::current_path(directory);
   const bool saved = world.save(name).ok;

@@ -14,6 +14,11 @@ void prepare_world();
 std::size_t compose_frame();
 // A composed frame, to copy as the baseline.
 const std::string& composed_frame();
+// One step to the side in a busy view (see save_busy_world), in a window of
+// 30 x 80 with the status lines shown, from the key to the bytes for a UTF-8
+// terminal: the frame composed into a canvas, its difference from the
+// screen's canvas, encoded. Returns the number of bytes.
+std::size_t step_to_bytes();
 
 // What follows the seed's Enter in a new world, in milliseconds: the seed,
 // generation, the first save (in a scratch directory) and the first frame.

@@ -22,19 +22,24 @@ struct Rgb {
 // the four other levels take bright green, yellow, cyan and magenta: five
 // colours apart on every palette, the Linux console's included. In 256
 // colours silver and grey come from the grey ramp, the levels from the
-// colour cube, each the entry nearest to it.
+// colour cube, each the entry nearest to it. Without colour the levels keep
+// apart by the text attributes every terminal has (NO_COLOR allows them):
+// level 0 plain like the frame, then underline, bold, both, and reverse
+// video for the strongest. Each sequence starts from plain, so it says all
+// there is to the text that follows, like a colour does.
 struct PickedColour {
   Rgb rgb;
   int entry_256;
   int sgr_16;  // foreground; the background is 10 more
+  std::string_view sgr_none;
 };
 constexpr std::array<PickedColour, 6> kPickedColours = {{
-    {{192, 192, 192}, 250, 37},  // silver: level 0, the frame
-    {{150, 150, 150}, 246, 90},  // grey: the location of a save
-    {{153, 230, 77}, 113, 92},   // level 1
-    {{255, 230, 93}, 221, 93},   // level 2
-    {{135, 206, 235}, 117, 96},  // level 3
-    {{138, 43, 226}, 92, 95},    // level 4
+    {{192, 192, 192}, 250, 37, "0"},    // silver: level 0, the frame
+    {{150, 150, 150}, 246, 90, "0"},    // grey: the location of a save
+    {{153, 230, 77}, 113, 92, "0;4"},   // level 1
+    {{255, 230, 93}, 221, 93, "0;1"},   // level 2
+    {{135, 206, 235}, 117, 96, "0;1;4"},  // level 3
+    {{138, 43, 226}, 92, 95, "0;7"},    // level 4
 }};
 
 // The 16 colours as xterm shows them by default, for colours not picked above.
@@ -153,9 +158,12 @@ std::string colour_sequence(ColourMode mode, ColourLayer layer, int r, int g, in
     return std::string(foreground ? kForegroundRgb : kBackgroundRgb) + std::to_string(r) + ';' + std::to_string(g) +
            ';' + std::to_string(b) + 'm';
   }
-  if (mode == ColourMode::kNone) return {};
   const Rgb rgb{std::clamp(r, 0, 255), std::clamp(g, 0, 255), std::clamp(b, 0, 255)};
   const PickedColour* known = picked(rgb);
+  if (mode == ColourMode::kNone) {
+    if (known == nullptr || !foreground) return {};
+    return std::string(kCsi) + std::string(known->sgr_none) + kGraphicRenditionEnd;
+  }
   if (mode == ColourMode::k256) {
     const int entry = known != nullptr ? known->entry_256 : nearest_256(rgb);
     return std::string(foreground ? kForeground256 : kBackground256) + std::to_string(entry) + 'm';

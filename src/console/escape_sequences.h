@@ -45,14 +45,10 @@ inline constexpr std::string_view kBackground256 = "\x1b[48;5;";
 
 // The last byte of the sequences that follow kCsi, with their numbers between
 // the two: a cursor position ("row;column"), a move to the right (columns), a
-// graphic rendition (colours), erasing in the screen and in the line. The
-// cursor's visibility carries kPrivateMarker before its number.
+// graphic rendition (colours).
 inline constexpr char kCursorPositionEnd = 'H';
 inline constexpr char kCursorForwardEnd = 'C';
 inline constexpr char kGraphicRenditionEnd = 'm';
-inline constexpr char kEraseInScreenEnd = 'J';
-inline constexpr char kEraseInLineEnd = 'K';
-inline constexpr char kPrivateMarker = '?';
 
 // What the cursor's two sequences share before their last letter.
 inline constexpr std::string_view kCursorVisibilityPrefix = kShowCursor.substr(0, kShowCursor.size() - 1);

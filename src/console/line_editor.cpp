@@ -15,21 +15,14 @@ constexpr int kControlToLetter = 64;
 
 bool ends_line(const KeyPress& key) { return key.is(base::kEnter) || key.is(base::kLineFeed); }
 
-int gbk_terminal_columns(std::string_view gbk_character) {
-  return character_columns(gbk_character, TerminalEncoding::kGbk);
-}
-
 bool control_character(const KeyPress& key) { return key.size == 1 && key.codes[0] < 0x20; }
 
 }  // namespace
 
 LineEditor::LineEditor(KeyReader& keys) : keys_(keys) {}
 
-LineEditor::LineEditor(KeyReader& keys, Echo echo, Width width, Column start_column)
-    : keys_(keys),
-      echo_(std::move(echo)),
-      width_(width ? std::move(width) : Width(gbk_terminal_columns)),
-      start_column_(std::move(start_column)) {}
+LineEditor::LineEditor(KeyReader& keys, Echo echo, Column start_column)
+    : keys_(keys), echo_(std::move(echo)), start_column_(std::move(start_column)) {}
 
 std::optional<LineEditor::Line> LineEditor::read_line() {
   std::string text;
@@ -75,7 +68,7 @@ void LineEditor::add_character(std::string& text, const KeyPress& key) {
   const std::string echo = shown(key);
   // A Tab's blanks and a control character's ^ and letter take a column
   // each, and are erased as one, like the columns of a Chinese character.
-  const int columns = control_character(key) ? static_cast<int>(echo.size()) : width_(echo);
+  const int columns = control_character(key) ? static_cast<int>(echo.size()) : character_columns(echo, terminal_encoding());
   text += key.text();
   typed_.push_back(Typed{key.size, static_cast<std::uint8_t>(columns)});
   column_ += columns;

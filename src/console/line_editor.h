@@ -20,8 +20,6 @@ class LineEditor {
  public:
   // Shows GBK text at the cursor (the echo of what is typed, and erasures).
   using Echo = std::function<void(std::string_view gbk)>;
-  // The columns one character (its GBK bytes) takes on the screen.
-  using Width = std::function<int(std::string_view gbk_character)>;
   // The screen column the cursor is in, counted from 0 at the left edge.
   using Column = std::function<int()>;
 
@@ -32,14 +30,14 @@ class LineEditor {
 
   // Not interactive (input from a pipe or file): nothing is echoed or edited.
   explicit LineEditor(KeyReader& keys);
-  // Interactive: typed keys are echoed through `echo`; Backspace removes the
-  // last character, Ctrl+U and Escape the whole line, as in the console. An
-  // empty `width` counts as a GBK terminal does. Tab and the other control
+  // Interactive: typed keys are echoed through `echo`, each taking the columns
+  // the terminal in use gives it; Backspace removes the last character,
+  // Ctrl+U and Escape the whole line, as in the console. Tab and the other control
   // characters are kept in the line, as the console keeps them: a Tab is
   // shown as the blanks up to the next tab stop, counted from `start_column`
   // (where the cursor is when a line begins; the left edge if empty), another
   // control character as ^ and its letter.
-  LineEditor(KeyReader& keys, Echo echo, Width width, Column start_column = {});
+  LineEditor(KeyReader& keys, Echo echo, Column start_column = {});
 
   // The next line; nothing when input had already ended.
   std::optional<Line> read_line();
@@ -65,7 +63,6 @@ class LineEditor {
 
   KeyReader& keys_;
   Echo echo_;
-  Width width_;
   Column start_column_;
   std::vector<Typed> typed_;
   int column_ = 0;  // of the cursor, behind the line's echo

@@ -30,9 +30,10 @@ class Platform {
   // Gives the terminal back as it was found, cursor visible, then writes what
   // keep_after_exit() was given. Safe to call twice.
   virtual void restore() = 0;
-  // `gbk_text` (plain lines) is still to be read once the program has ended:
-  // where the game draws on a screen of its own that goes when it ends, the
-  // text is written again on the user's own screen by restore().
+  // `gbk_text` (plain lines) is still to be read once the program has ended,
+  // after what was kept before: where the game draws on a screen of its own
+  // that goes when it ends, the texts are written again on the user's own
+  // screen by restore().
   virtual void keep_after_exit(const std::string& gbk_text) = 0;
 
   // From here on the terminal interprets the escape sequences written to it.
@@ -88,10 +89,22 @@ void set_platform(Platform* replacement);
 // The system's own platform, defined by platform_posix.cpp or platform_windows.cpp.
 Platform& native_platform();
 
-// Counts the times the screen changed behind the frame loop's back: a text
-// written outside a frame, a clear, a window resized, the terminal given back
-// at Ctrl+Z and taken again. A frame drawn after such a change is drawn whole.
+// Counts the times the screen changed behind the frames' back: anything
+// written to the terminal but a frame (a text, a clear, the echo of a typed
+// line), a window resized, the terminal given back at Ctrl+Z and taken again.
+// A frame drawn after such a change is drawn whole (console/canvas.h).
 std::uint64_t screen_changes();
 void note_screen_change();
+// Called by the output layer for every write it hands to the terminal:
+// counted as a change unless a frame is writing.
+void note_output_written();
+// While one lives, the writes are a frame's own.
+class FrameWrite {
+ public:
+  FrameWrite();
+  ~FrameWrite();
+  FrameWrite(const FrameWrite&) = delete;
+  FrameWrite& operator=(const FrameWrite&) = delete;
+};
 
 }  // namespace console

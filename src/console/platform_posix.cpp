@@ -28,11 +28,13 @@
 #include "console/escape_sequences.h"
 #include "console/key_reader.h"
 #include "console/line_editor.h"
+#include "console/patient_output_posix.h"
 #include "console/platform.h"
 #include "console/terminal_io_posix.h"
 #include "console/terminal_output.h"
 #include "console/terminal_encoding.h"
 #include "console/terminal_signals_posix.h"
+#include "console/terminal_takeover_posix.h"
 
 namespace console {
 namespace {
@@ -43,12 +45,6 @@ constexpr int kErrorFd = STDERR_FILENO;
 // Long enough for any key still arriving to settle, short enough that a
 // stream of bytes can't hold up the start.
 constexpr int kSettleLimitMs = 4 * KeyDecoder::kSequenceTimeoutMs;
-// Once the player is gone, how long all output together may wait for a
-// terminal that takes nothing, before what it cannot take is dropped.
-constexpr int kOutputPatienceMs = 100;
-// A menu, a list of saves or a prompt is a few KiB; the map, drawn over and
-// over, soon outgrows this and draws itself whole after fg anyway.
-constexpr std::size_t kLongestDrawingKept = 64 * 1024;
 
 void check_signals();
 
@@ -80,28 +76,22 @@ std::string executable_path() {
 #endif
 }
 
-std::string title_sequence(const std::string& title) {
-  std::string sequence(kSetTitle);
-  sequence += title;
-  sequence += kTitleEnd;
-  return sequence;
-}
-
 // Control bytes would end the title sequence early or start another one.
-std::string printable_title(const std::string& gbk_title) {
-  std::string title;
+std::string title_sequence(const std::string& gbk_title) {
+  std::string sequence(kSetTitle);
   for (const char c : gbk_title) {
     const auto byte = static_cast<unsigned char>(c);
-    if (byte >= 0x20 && byte != 0x7f) title += c;
+    if (byte >= 0x20 && byte != 0x7f) sequence += c;
   }
-  return title;
+  sequence += kTitleEnd;
+  return sequence;
 }
 
 class PosixPlatform final : public Platform {
  public:
   void start() override;
   void restore() override;
-  void keep_after_exit(const std::string& gbk_text) override { kept_after_exit_ = gbk_text; }
+  void keep_after_exit(const std::string& gbk_text) override { kept_after_exit_ += gbk_text; }
   void enable_escape_sequences() override {}
   // start() already stopped the streams' synchronisation with stdio, before it
   // replaced their buffers; doing it now would replace them again.
@@ -125,19 +115,9 @@ class PosixPlatform final : public Platform {
 
  private:
   bool player_gone() const { return keys_ != nullptr && keys_->input_ended(); }
-  void stop_blocking_output();
-  void block_again();
   void connect_streams();
-  void enter_raw_mode();
-  void give_terminal_back();
-  void take_terminal_again();
   void suspend();
-  void arm_emergency_restore();
   void write_now(int fd, std::string_view gbk);
-  // Keeps what the game draws, as sent to the terminal, from the last clear
-  // of the screen on: the alternate screen comes back blank after Ctrl+Z and
-  // fg, and a menu waiting for its key would otherwise stay blank.
-  void keep_drawing(std::string_view terminal_bytes);
   // The cursor's column on the screen, after everything written so far.
   int cursor_column();
   KeyReader& keys();
@@ -145,28 +125,21 @@ class PosixPlatform final : public Platform {
   std::chrono::steady_clock::time_point begin_ = std::chrono::steady_clock::now();
   bool started_ = false;
   bool restored_ = false;
+  // While the terminal is given back, signals are only noted: acting on one
+  // could end the process before the give-back is through.
+  bool restoring_ = false;
   bool handling_signals_ = false;
   TerminalEncoding encoding_ = TerminalEncoding::kUtf8;
   bool input_is_terminal_ = false;
   bool output_is_terminal_ = false;
-  bool have_saved_modes_ = false;
-  bool title_pushed_ = false;
-  // The game draws on the terminal's alternate screen; the user's own screen
-  // comes back when it leaves.
-  bool on_alternate_screen_ = false;
-  // A termination signal that was turned into the end of input; the process
-  // still ends by it once the game has wound down.
+  // A signal the process still ends by, once the game has wound down or the
+  // terminal is given back.
   int ending_signal_ = 0;
-  termios saved_modes_{};
-  std::string title_;
+  std::string title_;  // the sequence, GBK
   std::string kept_after_exit_;
-  std::string drawn_since_clear_;
-  bool drawing_too_long_ = false;
   CursorTracker cursor_;
-  // The descriptors made non-blocking once the player was gone, with their
-  // flags as found; and until when output may still wait.
-  std::vector<std::pair<int, int>> made_non_blocking_;
-  std::int64_t output_patience_ends_ms_ = -1;
+  TerminalTakeover takeover_;
+  PatientOutput output_{{kOutputFd, kErrorFd}};
 
   // The streams keep pointing at these until the very end of the process, past
   // the destruction of every static object, so they are never freed.
@@ -193,36 +166,35 @@ void PosixPlatform::start() {
   begin_ = std::chrono::steady_clock::now();
   take_users_locale();
   encoding_ = choose_terminal_encoding(encoding_environment());
+  set_terminal_encoding(encoding_);
   input_is_terminal_ = ::isatty(kInputFd) == 1;
   output_is_terminal_ = ::isatty(kOutputFd) == 1;
   // Handlers first: from the moment the modes change, every exit restores them.
   terminal_signals::install();
-  have_saved_modes_ = input_is_terminal_ && ::tcgetattr(kInputFd, &saved_modes_) == 0;
-  enter_raw_mode();
+  takeover_.take(kInputFd, input_is_terminal_, kOutputFd, output_is_terminal_);
   connect_streams();
-  if (output_is_terminal_) {
-    // The terminal's own title waits on its title stack until the game ends.
-    std::string take(kPushTitle);
-    take += kEnterAlternateScreen;
-    write_all(kOutputFd, take);
-    title_pushed_ = true;
-    on_alternate_screen_ = true;
-  }
-  arm_emergency_restore();
+  terminal_signals::arm_emergency_restore(takeover_.give_back());
   std::atexit(restore_at_exit);
 }
 
 void PosixPlatform::restore() {
   if (!started_ || restored_) return;
+  restored_ = true;
+  restoring_ = true;
   std::cout.flush();
   std::cerr.flush();
-  restored_ = true;
   terminal_signals::disarm_emergency_restore();
-  give_terminal_back();
+  // Output given up on left the terminal a backlog, perhaps cut in the
+  // middle of a frame, that nobody is there to see.
+  takeover_.give_back().run(output_.dropped());
   // The alternate screen went with what the game last said: it is said
   // again on the user's own screen, below the lines it had.
-  if (on_alternate_screen_ && !kept_after_exit_.empty()) write_now(kOutputFd, kept_after_exit_);
-  block_again();
+  if (takeover_.give_back().leave_alternate_screen && !kept_after_exit_.empty()) {
+    write_now(kOutputFd, kept_after_exit_);
+  }
+  output_.block_again();
+  restoring_ = false;
+  handle_signals();
   if (ending_signal_ != 0) terminal_signals::die_by(ending_signal_);
 }
 
@@ -287,14 +259,13 @@ void PosixPlatform::clear_screen() {
   // The alternate screen has no scrollback for the old screen to go to, and
   // the user's own scrollback is left alone.
   std::cout << kCursorHome << kEraseScreen << std::flush;
-  drawn_since_clear_.clear();
-  drawing_too_long_ = false;
+  takeover_.screen_cleared();
   note_screen_change();
 }
 
 void PosixPlatform::set_title(const std::string& gbk_title) {
-  title_ = printable_title(gbk_title);
-  std::cout << title_sequence(title_) << std::flush;
+  title_ = title_sequence(gbk_title);
+  std::cout << title_ << std::flush;
 }
 
 std::string PosixPlatform::program_path() {
@@ -310,24 +281,31 @@ void PosixPlatform::handle_signals() {
   if (const int signal = noted.ending_at_once(); signal != 0) {
     // Ctrl+C ends without saving, even with a hang-up noted beside it.
     ending_signal_ = signal;
-    restore();
-    terminal_signals::die_by(signal);
+    if (!restoring_) restore();
   }
   if (noted.hang_up || noted.terminate) {
     // A hang-up is the end of input: the player is gone, and the game ends
     // from wherever it waits as it would at the end of a piped input, saving
     // a world in play. A polite termination request ends the same way, and
     // the process then still ends by that signal, as its sender expects.
-    if (noted.terminate) ending_signal_ = SIGTERM;
+    if (noted.terminate && ending_signal_ == 0) ending_signal_ = SIGTERM;
     keys().end_input();
-    stop_blocking_output();
+    output_.stop_blocking();
+  }
+  if (restoring_) {
+    handling_signals_ = false;
+    return;
   }
   if (noted.stop) {
-    suspend();
+    if (restored_) {
+      terminal_signals::stop_until_continued();
+    } else {
+      suspend();
+    }
   } else if (noted.resumed && started_ && !restored_) {
     // Stopped by something else than Ctrl+Z (SIGSTOP): the shell may have
     // reset the modes, and written on the screen, meanwhile.
-    enter_raw_mode();
+    takeover_.enter_raw_mode();
     if (cursor_.hidden()) write_all(kOutputFd, kHideCursor);
     note_screen_change();
   }
@@ -336,34 +314,9 @@ void PosixPlatform::handle_signals() {
   handling_signals_ = false;
 }
 
-// A terminal nobody reads (a frozen connection whose buffer is full) blocks
-// every write. While the player is there that is right: the game waits for
-// its screen. Once the player is gone, the world waiting to be saved must
-// not: writes stop blocking, wait a little in all, and then what the terminal
-// cannot take is dropped.
-// (A write blocked when the termination request comes is interrupted; the
-// signal's answer makes the descriptors non-blocking, and the write goes on
-// as any later one.)
 void PosixPlatform::write_out(int fd, std::string_view bytes) {
-  if (player_gone()) stop_blocking_output();
-  write_all(fd, bytes, check_signals, &output_patience_ends_ms_);
-}
-
-void PosixPlatform::stop_blocking_output() {
-  if (output_patience_ends_ms_ < 0) output_patience_ends_ms_ = monotonic_ms() + kOutputPatienceMs;
-  if (!made_non_blocking_.empty()) return;
-  for (const int fd : {kOutputFd, kErrorFd}) {
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags < 0 || (flags & O_NONBLOCK) != 0) continue;
-    made_non_blocking_.emplace_back(fd, flags);
-    ::fcntl(fd, F_SETFL, flags | O_NONBLOCK);
-  }
-}
-
-// The flags belong to the terminal the shell goes on using.
-void PosixPlatform::block_again() {
-  for (const auto& [fd, flags] : made_non_blocking_) ::fcntl(fd, F_SETFL, flags);
-  made_non_blocking_.clear();
+  if (player_gone()) output_.stop_blocking();
+  output_.write(fd, bytes, check_signals);
 }
 
 void PosixPlatform::connect_streams() {
@@ -371,7 +324,7 @@ void PosixPlatform::connect_streams() {
   std::ios::sync_with_stdio(false);
   output_buffer_ = new TerminalOutputBuffer(
       [](std::string_view bytes) {
-        posix_platform().keep_drawing(bytes);
+        posix_platform().takeover_.keep_drawing(bytes);
         posix_platform().write_out(kOutputFd, bytes);
       },
       encoding_, &cursor_);
@@ -393,14 +346,14 @@ void PosixPlatform::connect_streams() {
       const std::string_view bytes = encoder->encode(gbk);
       if (cursor != nullptr) {
         cursor->observe(gbk);
-        posix_platform().keep_drawing(bytes);
+        posix_platform().takeover_.keep_drawing(bytes);
+        note_output_written();
       }
       write_all(echo_fd, bytes, check_signals);
     };
-    auto width = [encoding](std::string_view gbk_character) { return character_columns(gbk_character, encoding); };
     LineEditor::Column start_column;
     if (cursor != nullptr) start_column = [this] { return cursor_column(); };
-    line_editor_ = new LineEditor(reader, echo, width, start_column);
+    line_editor_ = new LineEditor(reader, echo, start_column);
   } else {
     line_editor_ = new LineEditor(reader);
   }
@@ -422,77 +375,22 @@ int PosixPlatform::cursor_column() {
   return size ? cursor_.column() % size->columns : cursor_.column();
 }
 
-void PosixPlatform::enter_raw_mode() {
-  if (!have_saved_modes_) return;
-  termios raw = saved_modes_;
-  // Keys come one by one, unechoed, Enter as 13. ISIG stays, so Ctrl+C,
-  // Ctrl+Z and Ctrl+\ raise their signals as on the console, and so does output
-  // processing, so "\n" still starts a new line. Ctrl+S and Ctrl+Q are keys,
-  // not flow control that would freeze the game's output.
-  raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | IEXTEN);
-  raw.c_iflag &= ~static_cast<tcflag_t>(ICRNL | INLCR | IGNCR | ISTRIP | IXON);
-  raw.c_cc[VMIN] = 1;
-  raw.c_cc[VTIME] = 0;
-  ::tcsetattr(kInputFd, TCSANOW, &raw);
-}
-
-void PosixPlatform::give_terminal_back() {
-  if (output_is_terminal_) {
-    std::string reset(kResetColours);
-    reset += kShowCursor;
-    if (on_alternate_screen_) reset += kLeaveAlternateScreen;
-    if (title_pushed_) reset += kPopTitle;
-    write_out(kOutputFd, reset);
-  }
-  block_again();
-  if (have_saved_modes_) ::tcsetattr(kInputFd, TCSANOW, &saved_modes_);
-}
-
-void PosixPlatform::take_terminal_again() {
-  enter_raw_mode();
-  if (!output_is_terminal_) return;
-  std::string again(kPushTitle);
-  if (on_alternate_screen_) again += kEnterAlternateScreen;
-  write_now(kOutputFd, again);
-  // The alternate screen comes back blank: what was on it is drawn again.
-  if (on_alternate_screen_ && !drawing_too_long_) write_out(kOutputFd, drawn_since_clear_);
-  again.clear();
-  if (!title_.empty()) again += title_sequence(title_);
-  if (cursor_.hidden()) again += kHideCursor;
-  write_now(kOutputFd, again);
-  note_screen_change();
-}
-
 void PosixPlatform::suspend() {
-  if (!started_ || restored_) {
-    terminal_signals::stop_until_continued();
-    return;
-  }
   // What the game wrote so far belongs to the screen it leaves.
   std::cout.flush();
   terminal_signals::disarm_emergency_restore();
-  give_terminal_back();
+  takeover_.give_back().run(false);
+  output_.block_again();
   terminal_signals::stop_until_continued();
-  take_terminal_again();
-  arm_emergency_restore();
+  takeover_.enter_raw_mode();
+  if (output_is_terminal_) {
+    write_out(kOutputFd, takeover_.taken_again());
+    write_now(kOutputFd, title_ + std::string(cursor_.hidden() ? kHideCursor : ""));
+  }
+  note_screen_change();
+  terminal_signals::arm_emergency_restore(takeover_.give_back());
   // The continue signal that woke us is answered already.
   terminal_signals::forget_resume();
-}
-
-void PosixPlatform::arm_emergency_restore() {
-  terminal_signals::arm_emergency_restore(kInputFd, have_saved_modes_ ? &saved_modes_ : nullptr,
-                                          output_is_terminal_ ? kOutputFd : -1, title_pushed_,
-                                          on_alternate_screen_);
-}
-
-void PosixPlatform::keep_drawing(std::string_view terminal_bytes) {
-  if (drawing_too_long_) return;
-  if (drawn_since_clear_.size() + terminal_bytes.size() > kLongestDrawingKept) {
-    drawing_too_long_ = true;
-    drawn_since_clear_ = std::string();
-    return;
-  }
-  drawn_since_clear_.append(terminal_bytes);
 }
 
 void PosixPlatform::write_now(int fd, std::string_view gbk) {

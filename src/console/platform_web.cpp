@@ -17,10 +17,14 @@
 #include "console/key_reader.h"
 #include "console/line_editor.h"
 #include "console/platform.h"
+#include "console/terminal_encoding.h"
 #include "console/terminal_output.h"
 
 namespace console {
 namespace {
+
+// xterm.js reads and sends UTF-8, and nothing else.
+constexpr TerminalEncoding kTerminalEncoding = TerminalEncoding::kUtf8;
 
 // What a wait for input in the page ended with (GameHost.waitForInput).
 enum PageWait { kInputCame = 0, kWaitTimedOut = 1, kTerminalResized = 2 };
@@ -133,6 +137,7 @@ void WebPlatform::start() {
   if (started_) return;
   started_ = true;
   begin_ms_ = emscripten_get_now();
+  set_terminal_encoding(kTerminalEncoding);
   connect_streams();
 }
 
@@ -182,24 +187,22 @@ void WebPlatform::connect_streams() {
   // Stopping the synchronisation replaces the streams' buffers, so it comes first.
   std::ios::sync_with_stdio(false);
   // The page has one screen: errors are shown on it like everything else.
-  output_buffer_ = new TerminalOutputBuffer(write_to_terminal, TerminalEncoding::kUtf8, &cursor_);
-  error_buffer_ = new TerminalOutputBuffer(write_to_terminal, TerminalEncoding::kUtf8);
+  output_buffer_ = new TerminalOutputBuffer(write_to_terminal, kTerminalEncoding, &cursor_);
+  error_buffer_ = new TerminalOutputBuffer(write_to_terminal, kTerminalEncoding);
   std::cout.rdbuf(output_buffer_);
   std::cerr.rdbuf(error_buffer_);
   std::clog.rdbuf(error_buffer_);
 
-  auto echo = [this, encoder = std::make_shared<OutputEncoder>(TerminalEncoding::kUtf8)](std::string_view gbk) {
+  auto echo = [this, encoder = std::make_shared<OutputEncoder>(kTerminalEncoding)](std::string_view gbk) {
     cursor_.observe(gbk);
+    note_output_written();
     write_to_terminal(encoder->encode(gbk));
-  };
-  auto width = [](std::string_view gbk_character) {
-    return character_columns(gbk_character, TerminalEncoding::kUtf8);
   };
   auto start_column = [this] {
     const std::optional<WindowSize> size = window_size();
     return size ? cursor_.column() % size->columns : cursor_.column();
   };
-  line_editor_ = new LineEditor(keys(), echo, width, start_column);
+  line_editor_ = new LineEditor(keys(), echo, start_column);
   input_buffer_ = new LineInputBuffer(*line_editor_);
   std::cin.rdbuf(input_buffer_);
 }
@@ -207,7 +210,7 @@ void WebPlatform::connect_streams() {
 KeyReader& WebPlatform::keys() {
   if (keys_ == nullptr) {
     input_ = new PageInputSource();
-    keys_ = new KeyReader(*input_, TerminalEncoding::kUtf8);
+    keys_ = new KeyReader(*input_, kTerminalEncoding);
   }
   return *keys_;
 }

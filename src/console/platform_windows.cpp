@@ -132,6 +132,7 @@ class WindowsPlatform final : public Platform {
     found_output_code_page = GetConsoleOutputCP();
     SetConsoleCP(kGbkCodePage);
     SetConsoleOutputCP(kGbkCodePage);
+    set_terminal_encoding(TerminalEncoding::kGbk);
     SetConsoleCtrlHandler(on_console_control, TRUE);
     std::atexit(restore_at_exit);
     connect_output();

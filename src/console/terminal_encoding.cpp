@@ -66,7 +66,13 @@ constexpr int kWide = 2;
 
 int gbk_columns(std::size_t character_bytes) { return character_bytes > 1 ? kWide : kNarrow; }
 
+TerminalEncoding encoding_in_force = TerminalEncoding::kUtf8;
+
 }  // namespace
+
+TerminalEncoding terminal_encoding() { return encoding_in_force; }
+
+void set_terminal_encoding(TerminalEncoding encoding) { encoding_in_force = encoding; }
 
 TerminalEncoding choose_terminal_encoding(const EncodingEnvironment& environment) {
   if (environment.asked) {
@@ -89,7 +95,15 @@ EncodingEnvironment encoding_environment() {
 
 int character_columns(std::string_view gbk_character, TerminalEncoding encoding) {
   if (encoding == TerminalEncoding::kGbk || gbk_character.size() < 2) return gbk_columns(gbk_character.size());
-  return is_wide(first_code_point(base::gbk_to_utf8(gbk_character))) ? kWide : kNarrow;
+  const auto columns_in_utf8 = [&] { return is_wide(first_code_point(base::gbk_to_utf8(gbk_character))) ? kWide : kNarrow; };
+  if (gbk_character.size() != 2) return columns_in_utf8();
+  // Every frame's status lines hold the same few two-byte characters: each
+  // is converted once.
+  static std::array<std::int8_t, 256 * 256> known_columns{};
+  const auto code = static_cast<std::size_t>(static_cast<unsigned char>(gbk_character[0])) << 8 |
+                    static_cast<unsigned char>(gbk_character[1]);
+  if (known_columns[code] == 0) known_columns[code] = static_cast<std::int8_t>(columns_in_utf8());
+  return known_columns[code];
 }
 
 std::string cut_to_columns(std::string_view gbk, int columns) {
@@ -99,7 +113,7 @@ std::string cut_to_columns(std::string_view gbk, int columns) {
     // A character cut off at the end of the text is not kept.
     const std::size_t length = base::gbk_character_length(gbk, kept);
     if (length == 0) break;
-    used += gbk_columns(length);
+    used += character_columns(gbk.substr(kept, length), terminal_encoding());
     if (used > columns) break;
     kept += length;
   }

@@ -31,15 +31,19 @@ TerminalEncoding choose_terminal_encoding(const EncodingEnvironment& environment
 // This process's variables.
 EncodingEnvironment encoding_environment();
 
-// The columns one character (its GBK bytes) takes on such a terminal. A GBK
-// terminal gives every two- or four-byte character two columns; a UTF-8 one
-// gives two to the East Asian wide and full-width characters (from a table of
-// their ranges, not from an installed locale) and one to the rest.
+// The encoding of the terminal in use: UTF-8 until start-up sets it.
+TerminalEncoding terminal_encoding();
+void set_terminal_encoding(TerminalEncoding encoding);
+
+// The one rule of widths: the columns one character (its GBK bytes) takes on
+// such a terminal. A GBK terminal gives every two- or four-byte character two
+// columns; a UTF-8 one gives two to the East Asian wide and full-width
+// characters (from a table of their ranges, not from an installed locale) and
+// one to the rest.
 int character_columns(std::string_view gbk_character, TerminalEncoding encoding);
 
-// GBK text cut to the characters that fit in `columns` columns, every
-// character of two or more bytes taking two, as the game's own texts do on
-// every terminal.
+// GBK text cut to the characters that fit in `columns` columns of the
+// terminal in use.
 std::string cut_to_columns(std::string_view gbk, int columns);
 
 }  // namespace console

@@ -68,7 +68,7 @@ InputSource::Status FdInputSource::read(std::string& bytes, int timeout_ms) {
 
 std::int64_t FdInputSource::now_ms() { return monotonic_ms(); }
 
-void write_all(int fd, std::string_view bytes, SignalCheck on_signal, const std::int64_t* give_up_at_ms) {
+bool write_all(int fd, std::string_view bytes, SignalCheck on_signal, const std::int64_t* give_up_at_ms) {
   while (!bytes.empty()) {
     if (on_signal != nullptr) on_signal();
     const ssize_t written = ::write(fd, bytes.data(), bytes.size());
@@ -80,13 +80,14 @@ void write_all(int fd, std::string_view bytes, SignalCheck on_signal, const std:
       // A non-blocking descriptor: wait until it takes more, or give up.
       const bool patient = give_up_at_ms == nullptr || *give_up_at_ms < 0;
       const int wait = patient ? kBlockedOutputWaitMs : remaining_ms(*give_up_at_ms);
-      if (wait <= 0) return;
+      if (wait <= 0) return false;
       pollfd watched{fd, POLLOUT, 0};
       ::poll(&watched, 1, wait);
     } else {
-      return;
+      return false;
     }
   }
+  return true;
 }
 
 void pause_for(int milliseconds, int wake_fd, SignalCheck on_signal) {

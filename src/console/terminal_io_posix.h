@@ -33,11 +33,11 @@ class FdInputSource final : public InputSource {
 };
 
 // Writes all of `bytes`, going on after partial writes and interruptions.
-// Errors (a closed pipe, a hung-up terminal) are ignored: output is best effort.
+// Errors (a closed pipe, a hung-up terminal) end it: output is best effort.
 // A non-blocking descriptor that takes nothing is waited for; once
 // `*give_up_at_ms` holds a time (of monotonic_ms; `on_signal` may set it),
-// only until then, and what is left is dropped.
-void write_all(int fd, std::string_view bytes, SignalCheck on_signal = nullptr,
+// only until then, and what is left is dropped. False when not all was written.
+bool write_all(int fd, std::string_view bytes, SignalCheck on_signal = nullptr,
                const std::int64_t* give_up_at_ms = nullptr);
 
 // Waits `milliseconds`, or less: until a signal noticed through `wake_fd` has

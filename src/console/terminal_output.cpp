@@ -7,6 +7,7 @@
 #include "base/key_codes.h"
 #include "base/text_encoding.h"
 #include "console/escape_sequences.h"
+#include "console/platform.h"
 
 namespace console {
 namespace {
@@ -86,6 +87,7 @@ void CursorTracker::follow_column(char c) {
   const auto byte = static_cast<std::uint8_t>(c);
   switch (sequence_) {
     case Sequence::kNone:
+      if (byte < 0x20 || byte == 0x7f) character_.clear();
       if (byte == base::kEscape) {
         sequence_ = Sequence::kEscape;
       } else if (c == '\r' || c == '\n') {
@@ -95,7 +97,7 @@ void CursorTracker::follow_column(char c) {
       } else if (c == '\t') {
         column_ += kTabStopEvery - column_ % kTabStopEvery;
       } else if (byte >= 0x20 && byte != 0x7f) {
-        ++column_;  // a GBK character's two bytes take two columns
+        follow_character(c);
       }
       return;
     case Sequence::kEscape:
@@ -121,6 +123,16 @@ void CursorTracker::follow_column(char c) {
       if (c == '\a') sequence_ = Sequence::kNone;
       if (byte == base::kEscape) sequence_ = Sequence::kEscape;  // ESC \ ends it too
       return;
+  }
+}
+
+void CursorTracker::follow_character(char c) {
+  character_ += c;
+  while (!character_.empty()) {
+    const std::size_t length = base::gbk_character_length(character_, 0);
+    if (length == 0) return;  // the rest of it comes with the next bytes
+    column_ += character_columns(std::string_view(character_).substr(0, length), terminal_encoding());
+    character_.erase(0, length);
   }
 }
 
@@ -180,6 +192,7 @@ void TerminalOutputBuffer::write_out() {
   setp(buffer_.data(), buffer_.data() + buffer_.size());
   if (data.empty()) return;
   if (tracker_ != nullptr) tracker_->observe(data);
+  note_output_written();
   const std::string_view encoded = encoder_.encode(data);
   if (!encoded.empty()) writer_(encoded);
 }

@@ -39,16 +39,17 @@ class OutputEncoder {
   std::string out_;
 };
 
-// Follows the cursor in what the game writes: its visibility (kHideCursor and
-// kShowCursor), so it can be hidden again after Ctrl+Z and fg, and its
-// column, where the line typed after a prompt starts.
+// Follows the cursor in what the game writes outside the map's frames (the
+// menus and prompts, which are streams, not canvases): its visibility
+// (kHideCursor and kShowCursor), so it can be hidden again after Ctrl+Z and
+// fg, and its column, where the line typed after a prompt starts.
 class CursorTracker {
  public:
   // `bytes` are GBK text, as the game writes it.
   void observe(std::string_view bytes);
   bool hidden() const { return hidden_; }
-  // Counted from 0, a Chinese character taking two; not wrapped at the
-  // window's edge.
+  // Counted from 0, each character as wide as the terminal in use shows it;
+  // not wrapped at the window's edge.
   int column() const { return column_; }
 
  private:
@@ -56,6 +57,7 @@ class CursorTracker {
 
   void follow_visibility(char c);
   void follow_column(char c);
+  void follow_character(char c);
   void end_control_sequence(char final_byte);
 
   std::size_t matched_ = 0;  // bytes of kCursorVisibilityPrefix matched so far
@@ -63,6 +65,7 @@ class CursorTracker {
   int column_ = 0;
   Sequence sequence_ = Sequence::kNone;
   std::string parameters_;  // of the control sequence being written
+  std::string character_;   // the bytes so far of a character cut between writes
 };
 
 class TerminalOutputBuffer : public std::streambuf {

@@ -9,9 +9,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
-#include <string_view>
 
-#include "console/escape_sequences.h"
 
 namespace console::terminal_signals {
 namespace {
@@ -53,14 +51,9 @@ std::atomic<unsigned> noted_signals{0};
 static_assert(std::atomic<unsigned>::is_always_lock_free, "a signal handler may only touch a lock-free atomic");
 int wake_pipe[2] = {-1, -1};
 
-// The crash handler's copy of the terminal as found.
+// The crash handler's copy of what giving the terminal back takes.
 volatile std::sig_atomic_t emergency_armed = 0;
-termios emergency_termios{};
-bool emergency_has_termios = false;
-int emergency_tty_fd = -1;
-int emergency_out_fd = -1;
-bool emergency_pop_title = false;
-bool emergency_leave_alternate_screen = false;
+GiveBack emergency_give_back;
 
 std::array<struct sigaction, kCrashSignals.size()> previous_crash_actions{};
 
@@ -96,31 +89,10 @@ void on_resume(int) { note(kResumeBit); }
 
 void on_resize(int) { note(kResizeBit); }
 
-void write_literal(int fd, std::string_view bytes) {
-  const char* text = bytes.data();
-  std::size_t size = bytes.size();
-  while (size > 0) {
-    const ssize_t written = ::write(fd, text, size);
-    if (written <= 0) {
-      if (written < 0 && errno == EINTR) continue;
-      return;
-    }
-    text += written;
-    size -= static_cast<std::size_t>(written);
-  }
-}
-
 void restore_in_emergency() {
   if (emergency_armed == 0) return;
   emergency_armed = 0;
-  // The sequences are constants: writing them takes no memory and no lock.
-  if (emergency_out_fd >= 0) {
-    write_literal(emergency_out_fd, kResetColours);
-    write_literal(emergency_out_fd, kShowCursor);
-    if (emergency_leave_alternate_screen) write_literal(emergency_out_fd, kLeaveAlternateScreen);
-    if (emergency_pop_title) write_literal(emergency_out_fd, kPopTitle);
-  }
-  if (emergency_has_termios) ::tcsetattr(emergency_tty_fd, TCSANOW, &emergency_termios);
+  emergency_give_back.run(false);
 }
 
 int crash_index(int signal) {
@@ -257,15 +229,9 @@ Noted take() {
 
 void forget_resume() { noted_signals.fetch_and(~static_cast<unsigned>(kResumeBit)); }
 
-void arm_emergency_restore(int tty_fd, const termios* saved, int out_fd, bool pop_title,
-                           bool leave_alternate_screen) {
+void arm_emergency_restore(const GiveBack& give_back) {
   emergency_armed = 0;
-  emergency_tty_fd = tty_fd;
-  emergency_has_termios = saved != nullptr;
-  if (saved != nullptr) emergency_termios = *saved;
-  emergency_out_fd = out_fd;
-  emergency_pop_title = pop_title;
-  emergency_leave_alternate_screen = leave_alternate_screen;
+  emergency_give_back = give_back;
   emergency_armed = 1;
 }
 

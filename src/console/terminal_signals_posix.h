@@ -9,7 +9,7 @@
 // terminal the same way before it ends it; XFSZ is ignored, so a write past
 // the file size limit fails as a full disk does instead of ending the game.
 
-#include <termios.h>
+#include "console/terminal_takeover_posix.h"
 
 namespace console::terminal_signals {
 
@@ -40,10 +40,8 @@ Noted take();
 // Forgets a noted SIGCONT (the one that ended our own stop).
 void forget_resume();
 
-// What the crash handler restores. `saved` is copied; nullptr when the input
-// is no terminal.
-void arm_emergency_restore(int tty_fd, const termios* saved, int out_fd, bool pop_title,
-                           bool leave_alternate_screen);
+// What the crash handler gives back (copied).
+void arm_emergency_restore(const GiveBack& give_back);
 void disarm_emergency_restore();
 
 // Ends the process by `signal` with its default action, so the exit status

@@ -18,8 +18,8 @@ extern std::int32_t dt;     // taken each time the debug screen opens
 // Set by a Tab seen while the program starts; nothing clears it.
 extern bool devloper_mode;
 
-// Message texts of playthrough error codes: code n would use entry n - 1. None
-// are defined yet, so every code falls back to a fixed text.
+// Message texts of playthrough error codes: code n uses entry n - 1; a code
+// without an entry falls back to a fixed text.
 extern const std::vector<std::string> Errorstr;
 
 }  // namespace frontend

@@ -14,7 +14,11 @@
 
 namespace play {
 
-// One playthrough on a freshly constructed game. Returns 0 at every end.
+// One playthrough on a freshly constructed game. Returns 0 at every end but
+// one: kWorldNotSaved when the player was gone (the terminal closed, a
+// termination request, the end of piped input) and the world could not be
+// saved, which nobody could then be told in the game.
+inline constexpr int kWorldNotSaved = 1;
 int playthrough(game& world, const Voice& voice);
 
 // The pieces the playthrough is made of, each in its own file.
@@ -26,7 +30,7 @@ int playthrough(game& world, const Voice& voice);
 std::optional<persistence::SaveSlot> choose_world(game& world, const Voice& voice);
 
 // Runs frames until Escape, the end of input or death; the world is saved to
-// `slot`. A frame is written as what changed on the screen; kEverything
+// `slot`, and the result is the playthrough's. A frame is written as what changed on the screen; kEverything
 // writes each one whole, as a reference for the tests.
 enum class Redraw { kChanges, kEverything };
 int run_frame_loop(game& world, const Voice& voice, persistence::SaveSlot& slot, Redraw redraw = Redraw::kChanges);
@@ -44,11 +48,12 @@ enum class FightEnd { kWon, kStalemate, kDied };
 FightEnd fight_monster(game& world, const Voice& voice);
 
 // Escape: the world is saved to its slot, and if that fails the player is
-// told why. True when it was saved.
+// told why, once the program has ended too when the player is gone. True
+// when it was saved.
 bool save_at_escape(game& world, const Voice& voice, persistence::SaveSlot& slot);
 
 // Shared output steps.
-// Written and flushed at once; the next frame is drawn whole.
+// Written and flushed at once.
 void say(std::string_view text);
 void clear_to_top_left();
 // `text` with every control byte shown as '?', so a name or a message read

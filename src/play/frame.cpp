@@ -6,7 +6,6 @@
 #include <iterator>
 
 #include "console/escape_output.h"
-#include "console/escape_sequences.h"
 #include "console/terminal_encoding.h"
 #include "play/rules.h"
 #include "world/tables.h"
@@ -25,12 +24,7 @@ constexpr const char* kPlayerGlyph = "YY";
 // A glyph for a type no cell may hold, should a damaged world carry one.
 constexpr const char* kUnknownGlyph = "??";
 
-// Every frame is drawn over the last one from the top-left corner, with the
-// cursor hidden.
-void begin_at_top_left(std::string& out) {
-  out += console::kHideCursor;
-  out += console::kCursorHome;
-}
+constexpr console::CellColour kSilver = 0xC0C0C0;
 
 void append_number(std::string& out, long long value) {
   char digits[24];
@@ -38,38 +32,30 @@ void append_number(std::string& out, long long value) {
   out.append(digits, result.ptr);
 }
 
+// Wide enough for a status line of four 39-digit numbers and their labels.
+constexpr int kColumnsOfAnUnknownWindow = 256;
+
 static_assert(std::size(console::color) == kLevels, "the palette has a colour for every level");
 
-// The colour sequences a frame uses, made once per frame: silver for the
-// frame and empty cells, the palette for the rest.
-struct CellColors {
-  std::string silver = console::color_sequence(192, 192, 192);
-  std::array<std::string, kLevels> by_level;
-
-  CellColors() {
-    for (int level = 0; level < kLevels; ++level) by_level[level] = console::color_sequence(console::color[level]);
-  }
-};
-
-void append_cell(std::string& out, const game& world, const CellColors& colors, long long i, long long j) {
+void compose_cell(console::Canvas& canvas, const game& world, long long i, long long j) {
   const game::player& player = world.localplayer;
   if (!in_world(i, j)) {
-    out += colors.silver;
-    out += kOutsideWorld;
+    canvas.set_colour(kSilver);
+    canvas.write(kOutsideWorld);
     return;
   }
   if (i == player.x && j == player.y) {
-    out += colors.silver;
-    out += kPlayerGlyph;
+    canvas.set_colour(kSilver);
+    canvas.write(kPlayerGlyph);
     return;
   }
   const game::point& cell = world.cell(static_cast<int>(i), static_cast<int>(j));
   const bool known_level = cell.level >= 0 && cell.level < kLevels;
-  out += cell.type == kEmptyCell || !known_level ? colors.silver : colors.by_level[cell.level];
+  canvas.set_colour(cell.type == kEmptyCell || !known_level ? kSilver : console::color[cell.level]);
   if (cell.type >= kEmptyCell && cell.type <= kHighestCellType) {
-    out.append(wtype, static_cast<std::size_t>(cell.type) * 2, 2);
+    canvas.write(std::string_view(wtype).substr(static_cast<std::size_t>(cell.type) * 2, 2));
   } else {
-    out += kUnknownGlyph;
+    canvas.write(kUnknownGlyph);
   }
 }
 
@@ -124,29 +110,29 @@ std::optional<ViewShape> view_shape_for(const Voice& voice, std::optional<consol
   return shape;
 }
 
-std::string compose_view(const game& world, const Voice& voice, ViewShape shape) {
-  const CellColors colors;
+console::Canvas canvas_for(std::optional<console::WindowSize> size) {
+  if (size) return console::Canvas(size->rows, size->columns);
+  const console::WindowSize full = full_view_size(chinese_voice());
+  return console::Canvas(full.rows, kColumnsOfAnUnknownWindow);
+}
+
+void compose_view(const game& world, const Voice& voice, ViewShape shape, console::Canvas& canvas) {
   const std::string border = voice.bordered_view ? border_line(shape) : "";
-  std::string out;
-  // About 20 bytes a cell; one allocation for the whole view.
-  out.reserve(12 * 1024);
-  begin_at_top_left(out);
-  out += border;
+  canvas.write(border);
   const long long x = world.localplayer.x;
   const long long y = world.localplayer.y;
   const int row_radius = shape.rows / 2;
   const int cell_radius = shape.cells / 2;
   for (long long i = x - row_radius; i <= x + row_radius; ++i) {
     if (voice.bordered_view) {
-      out += colors.silver;
-      out += '|';
+      canvas.set_colour(kSilver);
+      canvas.write("|");
     }
-    for (long long j = y - cell_radius; j <= y + cell_radius; ++j) append_cell(out, world, colors, i, j);
-    out += colors.silver;
-    out += voice.bordered_view ? "|\n" : "\n";
+    for (long long j = y - cell_radius; j <= y + cell_radius; ++j) compose_cell(canvas, world, i, j);
+    canvas.set_colour(kSilver);
+    canvas.write(voice.bordered_view ? "|\n" : "\n");
   }
-  out += border;
-  return out;
+  canvas.write(border);
 }
 
 std::string compose_status(const game::player& player, const Voice& voice, bool f3, int columns) {
@@ -169,16 +155,17 @@ std::string compose_status(const game::player& player, const Voice& voice, bool 
 }
 
 std::string compose_frame(const game& world, const Voice& voice, bool f3) {
-  return compose_view(world, voice) + compose_status(world.localplayer, voice, f3);
+  const console::WindowSize full = full_view_size(voice);
+  console::Canvas canvas(full.rows, full.columns);
+  compose_view(world, voice, kFullView, canvas);
+  canvas.write(compose_status(world.localplayer, voice, f3));
+  return canvas.whole_stream();
 }
 
-std::string compose_too_small(const Voice& voice, console::WindowSize has) {
-  std::string out;
-  begin_at_top_left(out);
-  out += console::cut_to_columns(voice.window_too_small(smallest_view_size(voice), has), has.columns);
+void compose_too_small(const Voice& voice, console::WindowSize has, console::Canvas& canvas) {
+  canvas.write(console::cut_to_columns(voice.window_too_small(smallest_view_size(voice), has), has.columns));
   // Erased to the end of the line: the line before may have been longer.
-  out += console::kEraseToLineEnd;
-  return out;
+  canvas.erase_rest_of_row();
 }
 
 }  // namespace play

@@ -12,10 +12,7 @@
 
 namespace play {
 
-void say(std::string_view text) {
-  std::cout << text << std::flush;
-  console::note_screen_change();
-}
+void say(std::string_view text) { std::cout << text << std::flush; }
 
 void clear_to_top_left() {
   console::platform().clear_screen();
@@ -39,6 +36,9 @@ void tell_and_wait(const std::string& lead_in, const persistence::Problem& probl
 bool save_at_escape(game& world, const Voice& voice, persistence::SaveSlot& slot) {
   const persistence::Result saved = persistence::save_world(world, slot);
   if (!saved) {
+    // Whoever comes back to the terminal finds the game's own screen gone.
+    console::Platform& platform = console::platform();
+    if (platform.input_ended()) platform.keep_after_exit(voice.not_saved + printable(voice.describe(saved.problem)) + "\n");
     clear_to_top_left();
     tell_and_wait(voice.not_saved, saved.problem, voice);
   }

@@ -39,17 +39,22 @@ struct Snapshot {
 };
 
 // The scripted platform with a window the keys above resize, and a terminal
-// screen fed with all the game writes: at every key read and every wait, the
-// screen as it then stands is kept.
+// screen fed with all the game writes, through the output layer the game's
+// own platforms use: at every key read and every wait, the screen as it then
+// stands is kept, and before every key read the bytes written since the last.
 class WatchedPlatform : public test_support::ScriptedPlatform {
  public:
   WatchedPlatform() : screen_(kWindow.rows, kWindow.columns, true) { untie_streams(); }
+  ~WatchedPlatform() override { std::cout.rdbuf(old_output_); }
 
   std::vector<Snapshot> seen;
+  std::vector<std::string> written_before_reads;
 
   std::optional<console::WindowSize> window_size() override { return size_; }
   int read_key() override {
     look();
+    written_before_reads.push_back(written_.substr(read_up_to_));
+    read_up_to_ = written_.size();
     const int key = ScriptedPlatform::read_key();
     if (key == kNarrower) resize({28, 55});
     if (key == kSmaller) resize({20, 50});
@@ -63,11 +68,10 @@ class WatchedPlatform : public test_support::ScriptedPlatform {
   }
 
  private:
-  // What the game wrote since, as a UTF-8 terminal receives it.
+  // What the game wrote since, as the UTF-8 terminal receives it.
   void feed() {
-    const std::string text = capture_.text();
-    std::string bytes(encoder_.encode(std::string_view(text).substr(fed_)));
-    fed_ = text.size();
+    std::string bytes = written_.substr(fed_);
+    fed_ = written_.size();
     for (std::size_t at = bytes.find('\n'); at != std::string::npos; at = bytes.find('\n', at + 2)) {
       bytes.insert(at, 1, '\r');
     }
@@ -84,9 +88,12 @@ class WatchedPlatform : public test_support::ScriptedPlatform {
     console::note_screen_change();  // as the window-change signal does
   }
 
-  test_support::StreamCapture capture_{std::cout};
-  console::OutputEncoder encoder_{console::TerminalEncoding::kUtf8};
+  std::string written_;
   std::size_t fed_ = 0;
+  std::size_t read_up_to_ = 0;
+  console::TerminalOutputBuffer output_{[this](std::string_view bytes) { written_.append(bytes); },
+                                        console::TerminalEncoding::kUtf8};
+  std::streambuf* old_output_ = std::cout.rdbuf(&output_);
   console::WindowSize size_ = kWindow;
   e2e::VtermScreen screen_;
 };
@@ -130,7 +137,12 @@ const std::vector<int> kKeys = {
 };
 
 
-std::vector<Snapshot> play(const play::Voice& voice, play::Redraw redraw) {
+struct Played {
+  std::vector<Snapshot> seen;
+  std::vector<std::string> written_before_reads;
+};
+
+Played play(const play::Voice& voice, play::Redraw redraw) {
   test_support::ScratchDirectory directory{"lanternvale-frames-"};
   std::ofstream("saves") << "not a directory";  // the save at Escape fails and says so
   WatchedPlatform platform;
@@ -140,7 +152,7 @@ std::vector<Snapshot> play(const play::Voice& voice, play::Redraw redraw) {
   make_world(world);
   persistence::SaveSlot slot = *persistence::SaveSlot::of_name(world.worldname);
   play::run_frame_loop(world, voice, slot, redraw);
-  return platform.seen;
+  return {platform.seen, platform.written_before_reads};
 }
 
 TEST(ChangedFrames, ShowWhatWholeFramesShowAfterEveryFrameInEveryVoice) {
@@ -148,17 +160,25 @@ TEST(ChangedFrames, ShowWhatWholeFramesShowAfterEveryFrameInEveryVoice) {
       {"Chinese", &play::chinese_voice()}, {"English", &play::english_voice()}, {"developer", &play::developer_voice()}};
   for (const auto& [name, voice] : voices) {
     SCOPED_TRACE(name);
-    const std::vector<Snapshot> whole = play(*voice, play::Redraw::kEverything);
-    const std::vector<Snapshot> changes = play(*voice, play::Redraw::kChanges);
-    ASSERT_EQ(changes.size(), whole.size());
-    ASSERT_GT(whole.size(), kKeys.size() / 2);
-    for (std::size_t wait = 0; wait < whole.size(); ++wait) {
+    const Played whole = play(*voice, play::Redraw::kEverything);
+    const Played changes = play(*voice, play::Redraw::kChanges);
+    ASSERT_EQ(changes.seen.size(), whole.seen.size());
+    ASSERT_GT(whole.seen.size(), kKeys.size() / 2);
+    for (std::size_t wait = 0; wait < whole.seen.size(); ++wait) {
       SCOPED_TRACE("at wait " + std::to_string(wait));
-      ASSERT_EQ(changes[wait].cells, whole[wait].cells);
-      ASSERT_EQ(changes[wait].cursor.row, whole[wait].cursor.row);
-      ASSERT_EQ(changes[wait].cursor.column, whole[wait].cursor.column);
-      ASSERT_EQ(changes[wait].cursor.visible, whole[wait].cursor.visible);
+      ASSERT_EQ(changes.seen[wait].cells, whole.seen[wait].cells);
+      ASSERT_EQ(changes.seen[wait].cursor.row, whole.seen[wait].cursor.row);
+      ASSERT_EQ(changes.seen[wait].cursor.column, whole.seen[wait].cursor.column);
+      ASSERT_EQ(changes.seen[wait].cursor.visible, whole.seen[wait].cursor.visible);
     }
+    // The frame after F3 and the first step (four codes read) is written as
+    // what changed: no whole frame, and a fraction of its bytes.
+    const std::string whole_frame_start = "\x1b[?25l\x1b[H";
+    const std::string& step = changes.written_before_reads.at(4);
+    EXPECT_FALSE(step.empty());
+    EXPECT_EQ(step.find(whole_frame_start), std::string::npos);
+    EXPECT_NE(whole.written_before_reads.at(4).find(whole_frame_start), std::string::npos);
+    EXPECT_LT(step.size() * 3, whole.written_before_reads.at(4).size());
   }
 }
 

@@ -315,6 +315,65 @@ TEST(Encounters, TreasuresAndFightsChangeTheWorldOnlyUntilADeath) {
   expect_exit(session);
 }
 
+// Whatever an encounter wrote, the frame after it comes at once and whole,
+// with no key pressed: the treasure's line is blanked once its key is taken,
+// and a fight that scrolled the window gets the map back at the top.
+TEST(Encounters, TheFrameAfterAnEncounterComesWithoutAKey) {
+  CraftedWorld crafted;
+  crafted.world.worldname = "after";
+  crafted.place_treasure(0, 1, 0, 20);        // attack + 20
+  crafted.place_monster(0, 2, 6, 0, 150);     // five blows: eleven lines, past the window's end
+  PtySession session(kProgram, crafted.saved_into(big_window()));
+  game& expected = crafted.world;
+  ASSERT_TRUE(wait_for_menu(session, kChineseChoices)) << session.screen_text();
+  ASSERT_TRUE(open_first_save(session, "after")) << session.screen_text();
+  ASSERT_TRUE(wait_for_map(session, expected, true)) << session.screen_text();
+
+  session.send(kRight);
+  ASSERT_TRUE(session.wait_for_text("你找到了一个宝物！效果：攻击+20")) << session.screen_text();
+  session.send("x");  // the treasure's own key wait; nothing after it
+  expected.localplayer.y = 1;
+  expected.cell(0, 1).type = 5;
+  ASSERT_TRUE(wait_for_rows(session, 23, {"", "", ""})) << session.screen_text();
+  ASSERT_TRUE(wait_for_map(session, expected, true)) << session.screen_text();
+
+  session.send(kRight);
+  ASSERT_TRUE(session.wait_for_text("怪物被你击杀了！")) << session.screen_text();
+  expected.localplayer.y = 2;
+  expected.cell(0, 2).type = 8;
+  ASSERT_TRUE(wait_for_map(session, expected, true)) << session.screen_text();
+  session.send(kEscape);
+  ASSERT_TRUE(wait_for_menu(session, kChineseChoices)) << session.screen_text();
+  session.send("3");
+  expect_exit(session);
+}
+
+// Without colour the five levels stay apart by their text attributes: plain,
+// underline, bold, bold and underline, reverse video.
+TEST(Map, WithoutColourTheLevelsKeepApartByAttributes) {
+  CraftedWorld crafted;
+  crafted.world.worldname = "plain";
+  for (int level = 0; level < 5; ++level) {
+    crafted.place_monster(0, level + 1, 1, 1, 10);
+    crafted.world.cell(0, level + 1).level = level;
+  }
+  SessionOptions options = big_window();
+  options.arguments = {"--color=none"};
+  PtySession session(kProgram, crafted.saved_into(options));
+  ASSERT_TRUE(wait_for_menu(session, kChineseChoices)) << session.screen_text();
+  ASSERT_TRUE(open_first_save(session, "plain")) << session.screen_text();
+  ASSERT_TRUE(wait_for_map(session, crafted.world, true)) << session.screen_text();
+  // The player's row is screen row 11; its cell starts at column 21.
+  std::vector<std::string> attributes;
+  for (int cell = 0; cell <= 5; ++cell) attributes.push_back(session.attributes(11, 21 + 2 * cell));
+  EXPECT_EQ(attributes, (std::vector<std::string>{"", "", "u", "b", "bu", "r"}));
+  EXPECT_EQ(session.attributes(11, 0), "");  // the frame
+  session.send(kEscape);
+  ASSERT_TRUE(wait_for_menu(session, kChineseChoices)) << session.screen_text();
+  session.send("3");
+  expect_exit(session);
+}
+
 // An Escape typed during the pause that ends a fight, and Down 100 ms later,
 // are two keys: the world is saved where the fight was and left, and the
 // Down then quits the menu.
@@ -406,6 +465,72 @@ TEST(Encounters, ATerminationRequestInAFightOfAnyLengthSavesTheWorldAndEnds) {
   const SaveFile saved = SaveFile::read(file);
   EXPECT_EQ(saved.cell_type(0, 1), 8);
   EXPECT_EQ(saved.y(), 1);
+}
+
+// A save that fails once the player is gone is told on the user's own
+// screen, where the game's screen has gone, and the game ends failing: by
+// the termination request that ended it, or with status 1 at a hang-up.
+TEST(Signals, ASaveThatFailsWithThePlayerGoneIsToldAfterTheEnd) {
+  CraftedWorld crafted;
+  crafted.world.worldname = "stuck";
+  SessionOptions options = crafted.saved_into(big_window());
+  options.screen_before_start = "$ lanternvale\r\n";
+  const auto save_the_world = options.prepare;
+  // A folder, not empty, where the next save's temporary file would go.
+  options.prepare = [&](const std::string& directory) {
+    save_the_world(directory);
+    fs::create_directories(fs::path(directory) / "saves" / ".stuck.dat.tmp" / "in-the-way");
+  };
+  for (const bool terminate : {true, false}) {
+    PtySession session(kProgram, options);
+    ASSERT_TRUE(wait_for_menu(session, kChineseChoices)) << session.screen_text();
+    ASSERT_TRUE(open_first_save(session, "stuck")) << session.screen_text();
+    ASSERT_TRUE(wait_for_map(session, crafted.world, true)) << session.screen_text();
+    if (!terminate) {
+      session.hang_up();
+      const e2e::ExitStatus status = session.wait_for_exit();
+      EXPECT_TRUE(status.exited_with(1)) << status;
+      continue;
+    }
+    session.send_signal(SIGTERM);
+    const e2e::ExitStatus status = session.wait_for_exit();
+    EXPECT_TRUE(status.killed_by(SIGTERM)) << status;
+    EXPECT_EQ(session.row(0), "$ lanternvale");
+    EXPECT_TRUE(session.row(1).starts_with("世界未能保存：")) << session.screen_text();
+    EXPECT_EQ(session.row(2), "Error:the world was not saved");
+    EXPECT_TRUE(session.cursor().visible);
+  }
+}
+
+// A termination request while the terminal takes nothing (a connection
+// nobody reads, its buffer full, cut in the middle of a frame): once it is
+// read again, the terminal is back on the user's screen, the cursor shown.
+TEST(Signals, ATerminationRequestOnAFrozenTerminalStillGivesItBack) {
+  CraftedWorld crafted;
+  crafted.world.worldname = "frozen";
+  // Every step to the side changes every cell of the view.
+  for (int x = -12; x <= 12; ++x) {
+    for (int y = -12; y <= 13; ++y) {
+      if ((x + y) % 2 != 0) continue;
+      crafted.world.cell(x, y).type = 2;
+      crafted.world.cell(x, y).level = (x + 12) % 5;
+    }
+  }
+  SessionOptions options = crafted.saved_into(big_window());
+  options.screen_before_start = "$ lanternvale\r\n";
+  PtySession session(kProgram, options);
+  ASSERT_TRUE(wait_for_menu(session, kChineseChoices)) << session.screen_text();
+  ASSERT_TRUE(open_first_save(session, "frozen")) << session.screen_text();
+  ASSERT_TRUE(wait_for_map(session, crafted.world, true)) << session.screen_text();
+  // Nothing is read from here until the game has ended.
+  for (int step = 0; step < 150; ++step) session.send(std::string(kRight) + kLeft);
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  session.send_signal(SIGTERM);
+  const e2e::ExitStatus status = session.wait_for_exit_unread();
+  EXPECT_TRUE(status.killed_by(SIGTERM)) << status;
+  EXPECT_EQ(session.row(0), "$ lanternvale") << session.screen_text();
+  EXPECT_TRUE(session.cursor().visible);
+  EXPECT_TRUE(e2e::same_modes(session.current_modes(), session.modes_before_start()));
 }
 
 // The same answers give the same world in English and in developer mode; the

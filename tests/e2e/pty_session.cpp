@@ -1,5 +1,8 @@
 #include "pty_session.h"
 
+#include <chrono>
+#include <thread>
+
 namespace e2e {
 namespace {
 
@@ -53,6 +56,14 @@ bool PtySession::wait_for_raw(std::string_view bytes, Timeout timeout) {
 }
 
 ExitStatus PtySession::wait_for_exit(Timeout timeout) { return terminal_.wait_for_exit(timeout); }
+
+ExitStatus PtySession::wait_for_exit_unread(Timeout timeout) {
+  const auto give_up = std::chrono::steady_clock::now() + timeout;
+  while (terminal_.status().kind == ExitStatus::Kind::kStillRunning && std::chrono::steady_clock::now() < give_up) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return terminal_.wait_for_exit(timeout);
+}
 
 bool PtySession::screen_contains(std::string_view utf8) const {
   return screen_text().find(utf8) != std::string::npos;

@@ -66,6 +66,9 @@ class PtySession {
   bool wait_for_raw(std::string_view bytes, Timeout timeout = kDefaultTimeout);
   // The exit status, or kStillRunning after the timeout.
   ExitStatus wait_for_exit(Timeout timeout = kDefaultTimeout);
+  // The same without reading anything the program writes until it has
+  // ended, as a frozen connection would; then the rest is read.
+  ExitStatus wait_for_exit_unread(Timeout timeout = kDefaultTimeout);
 
   // The screen as shown: a row as UTF-8 without trailing blanks.
   std::string row(int index) const { return screen_.row(index); }
@@ -73,6 +76,7 @@ class PtySession {
   std::string screen_text() const { return screen_.screen_text(); }  // every row, each followed by '\n'
   bool screen_contains(std::string_view utf8) const;
   Cursor cursor() const { return screen_.cursor(); }
+  std::string attributes(int row, int column) const { return screen_.attributes(row, column); }
   std::string title() const { return screen_.title(); }
   // Every byte the program wrote, unconverted.
   const std::string& raw_output() const { return terminal_.output(); }

@@ -133,4 +133,14 @@ std::vector<std::string> VtermScreen::cells_with_colours() const {
   return described;
 }
 
+std::string VtermScreen::attributes(int row, int column) const {
+  VTermScreenCell cell;
+  vterm_screen_get_cell(vterm_obtain_screen(vterm_), VTermPos{row, column}, &cell);
+  std::string letters;
+  if (cell.attrs.bold != 0) letters += 'b';
+  if (cell.attrs.underline != 0) letters += 'u';
+  if (cell.attrs.reverse != 0) letters += 'r';
+  return letters;
+}
+
 }  // namespace e2e

@@ -40,6 +40,9 @@ class VtermScreen {
   // resolved), for comparing two screens as the eye sees them: a blank's
   // foreground colour, which shows nowhere, is left out.
   std::vector<std::string> cells_with_colours() const;
+  // The text attributes of one cell: "b" bold, "u" underline, "r" reverse,
+  // in that order; "" for plain text.
+  std::string attributes(int row, int column) const;
 
  private:
   friend struct ScreenCallbacks;

@@ -103,7 +103,7 @@ class ScriptedPlatform : public console::Platform {
     start_up_over_ = false;
   }
   void restore() override { ++restores; }
-  void keep_after_exit(const std::string& gbk_text) override { kept_after_exit = gbk_text; }
+  void keep_after_exit(const std::string& gbk_text) override { kept_after_exit += gbk_text; }
   void enable_escape_sequences() override {}
   void untie_streams() override { start_up_over_ = true; }
 

@@ -103,7 +103,8 @@ TEST(ColourMode, TheChoiceFollowsWhatIsAskedThenWhatTheTerminalSays) {
 }
 
 // In every mode silver and the four other level colours stay five colours,
-// and grey stays apart from silver; with no colour nothing is written.
+// and grey stays apart from silver; with no colour the levels stay five
+// renditions, and nothing else is written.
 TEST(ColourMode, EachModeWritesItsOwnSequencesAndKeepsTheLevelsApart) {
   struct ModeInForce {
     explicit ModeInForce(ColourMode mode) { console::set_colour_mode(mode); }
@@ -125,6 +126,8 @@ TEST(ColourMode, EachModeWritesItsOwnSequencesAndKeepsTheLevelsApart) {
                                                               "\x1b[38;5;117m", "\x1b[38;5;92m", "\x1b[38;5;246m"}));
   EXPECT_EQ(levels(ColourMode::k16),
             (std::set<std::string>{"\x1b[37m", "\x1b[92m", "\x1b[93m", "\x1b[96m", "\x1b[95m", "\x1b[90m"}));
+  EXPECT_EQ(levels(ColourMode::kNone),
+            (std::set<std::string>{"\x1b[0m", "\x1b[0;4m", "\x1b[0;1m", "\x1b[0;1;4m", "\x1b[0;7m"}));
   // Any other colour takes the nearest entry, out-of-range numbers clamped.
   const auto others = [] {
     console::setColor(300, 0, 0);
@@ -135,7 +138,6 @@ TEST(ColourMode, EachModeWritesItsOwnSequencesAndKeepsTheLevelsApart) {
   EXPECT_EQ(written(ColourMode::k16, others), "\x1b[91m\x1b[40m\x1b[30m");
   EXPECT_EQ(written(ColourMode::kNone, [&] {
               others();
-              console::setColor(0xC0C0C0);
               console::resetColor();
             }),
             "\x1b[0m");

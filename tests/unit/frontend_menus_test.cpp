@@ -158,7 +158,8 @@ TEST_F(MenuKeyTable, ANegativePlaythroughResultIsANormalEndNotAScreenToOpen) {
 }
 
 TEST(ErrorMessage, EveryCodeHasAText) {
-  for (int code : {1, 2, 255, 2147483647}) EXPECT_EQ(frontend::error_message(code), "unknown error");
+  EXPECT_EQ(frontend::error_message(1), "the world was not saved");
+  for (int code : {2, 255, 2147483647}) EXPECT_EQ(frontend::error_message(code), "unknown error");
 }
 
 }  // namespace

@@ -139,12 +139,12 @@ TEST(LineEditor, PipedLinesEndAtNewlineOrCrLfAndKeepTheirBytes) {
   EXPECT_EQ(piped.keys.read_key(), 'x');
 }
 
-TEST(LineEditor, WidthDecidesHowFarBackspaceErases) {
+TEST(LineEditor, TheTerminalsWidthDecidesHowFarBackspaceErases) {
   ScriptedInputSource input;
   input.arrive(0, "\xa8\xa6\x7f\r").then_end();  // é: two GBK bytes, one column on a UTF-8 terminal
   KeyReader keys(input, TerminalEncoding::kGbk);
   std::string echo;
-  LineEditor editor(keys, [&](std::string_view text) { echo += text; }, [](std::string_view) { return 1; });
+  LineEditor editor(keys, [&](std::string_view text) { echo += text; });
   const auto line = editor.read_line();
   ASSERT_TRUE(line.has_value());
   EXPECT_EQ(line->text, "");
@@ -160,7 +160,7 @@ TEST(LineEditor, TabAndControlCharactersAreKeptAndShownAsTheTerminalWould) {
   input.arrive(0, "a\tb\x13\t\x7f" "c\r").then_end();
   KeyReader keys(input, TerminalEncoding::kGbk);
   std::string echo;
-  LineEditor editor(keys, [&](std::string_view text) { echo += text; }, {}, [] { return 2; });
+  LineEditor editor(keys, [&](std::string_view text) { echo += text; }, [] { return 2; });
   const auto line = editor.read_line();
   ASSERT_TRUE(line.has_value());
   EXPECT_EQ(line->text, "a\tb\x13" "c");

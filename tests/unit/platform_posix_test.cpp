@@ -1,6 +1,7 @@
 // The POSIX platform in a real pseudo-terminal: the modes it sets and gives
 // back, and what becomes of the terminal at signals, Ctrl+Z and crashes. Each
 // case runs the platform in a child process that owns the terminal.
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -201,6 +202,34 @@ TEST_F(PlatformInTerminal, TerminationEndsAGameWhoseTerminalTakesNothing) {
   EXPECT_TRUE(terminal_.status().exited_with(128 + SIGTERM)) << terminal_.status();
   EXPECT_EQ(finish(), 128 + SIGTERM);
   expect_modes_as_found();
+}
+
+// Ctrl+C while the terminal is being given back (the give-back waits on a
+// terminal nobody reads) is noted, and ends the process only once the
+// terminal is back as found.
+TEST_F(PlatformInTerminal, InterruptDuringTheGiveBackEndsOnlyOnceItIsThrough) {
+  start([] {
+    console::Platform& platform = console::native_platform();
+    platform.start();
+    say("READY\n");
+    ::usleep(200000);
+    // The terminal filled to the brim, so that the give-back has to wait.
+    const int flags = ::fcntl(STDOUT_FILENO, F_GETFL);
+    ::fcntl(STDOUT_FILENO, F_SETFL, flags | O_NONBLOCK);
+    const std::string lines(4096, 'x');
+    while (::write(STDOUT_FILENO, lines.data(), lines.size()) > 0) {
+    }
+    ::fcntl(STDOUT_FILENO, F_SETFL, flags);
+    platform.restore();
+    return 0;
+  });
+  ASSERT_TRUE(wait_for("READY"));
+  ::usleep(500000);
+  ::kill(job_, SIGINT);
+  ::usleep(100000);
+  EXPECT_EQ(finish(), 128 + SIGINT);
+  expect_modes_as_found();
+  EXPECT_TRUE(output().ends_with("\x1b[0m\x1b[?25h\x1b[?1049l\x1b[23;0t"));
 }
 
 TEST_F(PlatformInTerminal, AResizeEndsAWaitWithoutTimeLimitAndTheNewSizeIsTold) {

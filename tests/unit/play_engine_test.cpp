@@ -102,8 +102,8 @@ class Playthrough : public ::testing::Test {
 TEST_F(Playthrough, ALoudFightTellsEveryBlowWithItsPausesAndKeepsOnlyTheSlainCell) {
   place_monster(0, 1, 25, 0, 30);
   block_saves();
-  press({224, 77, 27});  // right, onto the monster; Escape
-  EXPECT_EQ(play_frames(play::chinese_voice()), 0);
+  press({224, 77, 27});  // right, onto the monster; Escape, whose save fails as input ends
+  EXPECT_EQ(play_frames(play::chinese_voice()), play::kWorldNotSaved);
   const std::string blow = GBK("你对怪物造成了10点伤害！\n");
   const std::string hit = GBK("怪物对你造成了20点伤害！\n");
   EXPECT_EQ(count(out.text(), GBK("你遇到了了一个怪物！开始战斗！\n") + blow + hit + blow + hit + blow +
@@ -149,7 +149,7 @@ TEST_F(Playthrough, AStalemateIsToldOnceAndFoughtAgainOnlyWhenThePlayerComesBack
   place_monster(0, 0, 5, 10, 50);  // neither side can hurt the other
   block_saves();
   press({0, 61, 0, 61, 224, 77, 224, 75, 27, 'k'});  // F3 twice, away and back, Escape, a key
-  EXPECT_EQ(play_frames(play::chinese_voice()), 0);
+  EXPECT_EQ(play_frames(play::chinese_voice()), play::kWorldNotSaved);
   const std::string text = out.text();
   const std::string exchange = GBK("你对怪物造成了0点伤害！\n怪物对你造成了0点伤害！\n");
   EXPECT_EQ(count(text, exchange + GBK("你与怪物谁也伤不了谁，战斗结束！")), 2u);
@@ -213,7 +213,7 @@ TEST_F(Playthrough, ATreasureWaitsForAKeyAndTheEndOfInputThenSaves) {
   world.cell(0, 0).b = {0, 20};
   block_saves();
   press({27, 0, 61});  // Escape only dismisses the wait; F3
-  EXPECT_EQ(play_frames(play::english_voice()), 0);
+  EXPECT_EQ(play_frames(play::english_voice()), play::kWorldNotSaved);
   // The status lines of the same frame follow the message on its line.
   const std::string text = out.text();
   EXPECT_EQ(count(text, "You find a treasure!Effect:Attack+20" + kWait + kWait + kWait +
@@ -286,7 +286,7 @@ TEST_F(Playthrough, AFailedFirstSaveIsToldAndTheWorldIsPlayedAllTheSame) {
   block_saves();
   type_lines("0\nmy world\n\n");
   press({'k', 27});
-  EXPECT_EQ(play::playthrough(world, play::english_voice()), 0);
+  EXPECT_EQ(play::playthrough(world, play::english_voice()), play::kWorldNotSaved);
   const std::string text = out.text();
   const std::size_t told = text.find("Initializing...\nThe world was not saved: cannot create the directory saves");
   ASSERT_NE(told, std::string::npos) << text;

@@ -2,18 +2,29 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <optional>
 #include <string>
 
 #include "base/text_encoding.h"
+#include "console/colour_mode.h"
 #include "console/escape_output.h"
 #include "play/frame.h"
 #include "world/game.h"
+#include "world/tables.h"
 
 namespace {
 
 const std::string kSilver = "\x1b[38;2;192;192;192m";
 const std::string kHideCursorHome = "\x1b[?25l\x1b[H";
+
+// The view alone, as the terminal receives it.
+std::string view_stream(const game& world, const play::Voice& voice, play::ViewShape shape = play::kFullView) {
+  console::Canvas canvas(shape.rows + 3, 2 * shape.cells + 2);
+  play::compose_view(world, voice, shape, canvas);
+  return canvas.whole_stream();
+}
 
 std::string repeat(const std::string& piece, int times) {
   std::string out;
@@ -51,8 +62,8 @@ TEST_F(CornerView, BorderedViewHasHashesAboveAndLeftOfThePlayer) {
   std::string expected = kHideCursorHome + border + repeat(row(repeat(kSilver + "##", 21)), 10);
   expected += row(outside + player_cells) + row(outside + treasure_cells);
   expected += repeat(row(outside + repeat(kSilver + "  ", 11)), 9) + border;
-  EXPECT_EQ(play::compose_view(world, play::chinese_voice()), expected);
-  EXPECT_EQ(play::compose_view(world, play::english_voice()), expected);
+  EXPECT_EQ(view_stream(world, play::chinese_voice()), expected);
+  EXPECT_EQ(view_stream(world, play::english_voice()), expected);
 }
 
 TEST_F(CornerView, ASmallWindowShowsFewerRowsAndCellsAroundThePlayer) {
@@ -63,7 +74,7 @@ TEST_F(CornerView, ASmallWindowShowsFewerRowsAndCellsAroundThePlayer) {
   expected += row(hashes + player_cells.substr(0, player_cells.size() - 7 * (kSilver.size() + 2)));
   expected += row(hashes + treasure_cells.substr(0, treasure_cells.size() - 7 * (kSilver.size() + 2)));
   expected += row(hashes + repeat(kSilver + "  ", 4)) + border;
-  EXPECT_EQ(play::compose_view(world, play::chinese_voice(), play::ViewShape{5, 7}), expected);
+  EXPECT_EQ(view_stream(world, play::chinese_voice(), play::ViewShape{5, 7}), expected);
 }
 
 TEST_F(CornerView, DeveloperViewHasNoBorderAndNoBars) {
@@ -71,7 +82,7 @@ TEST_F(CornerView, DeveloperViewHasNoBorderAndNoBars) {
   std::string expected = kHideCursorHome + repeat(row(repeat(kSilver + "##", 21)), 10);
   expected += row(outside + player_cells) + row(outside + treasure_cells);
   expected += repeat(row(outside + repeat(kSilver + "  ", 11)), 9);
-  EXPECT_EQ(play::compose_view(world, play::developer_voice()), expected);
+  EXPECT_EQ(view_stream(world, play::developer_voice()), expected);
 }
 
 TEST(StatusLines, EachVoiceLabelsTheSameValuesAndBlankLinesWipeThem) {
@@ -116,6 +127,73 @@ TEST(ViewShape, AWindowShowsAsMuchOfTheViewAsItHolds) {
   EXPECT_EQ(play::view_shape_for(bordered, std::nullopt), play::kFullView);
   EXPECT_EQ(play::smallest_view_size(bordered).rows, 11);
   EXPECT_EQ(play::smallest_view_size(bordered).columns, 12);
+}
+
+// Whole frames as the terminal receives them, kept byte for byte in
+// tests/data/frames: every kind and level of cell around the player, in each
+// colour mode, with the status lines shown and blanked, at the world's
+// corner, in a window that fits a smaller view and cuts the status lines.
+struct GoldenFrame {
+  const char* name;
+  console::ColourMode mode;
+  const play::Voice* voice;
+  bool f3;
+  int x, y;
+  console::WindowSize window;
+};
+
+void make_busy(game& world) {
+  for (int x = -14; x <= 14; ++x) {
+    for (int y = -14; y <= 14; ++y) {
+      if ((x * 5 + y * 3 + 64) % 3 == 0) continue;
+      game::point& cell = world.cell(x, y);
+      cell.type = (x * 7 + y * 2 + 77) % (kHighestCellType + 1);
+      cell.level = (x + 2 * y + 60) % kLevels;
+    }
+  }
+  world.cell(2, 3).type = 42;   // a damaged world's type
+  world.cell(3, 2).level = 9;   // and level
+  world.localplayer.lingli = 12345;
+  world.localplayer.atk = static_cast<int128>(1) << 80;
+}
+
+std::string frame_bytes(const GoldenFrame& frame) {
+  game world;
+  make_busy(world);
+  world.localplayer.x = frame.x;
+  world.localplayer.y = frame.y;
+  const std::optional<play::ViewShape> shape = play::view_shape_for(*frame.voice, frame.window);
+  console::Canvas canvas = play::canvas_for(frame.window);
+  play::compose_view(world, *frame.voice, *shape, canvas);
+  canvas.write(play::compose_status(world.localplayer, *frame.voice, frame.f3, frame.window.columns));
+  return canvas.whole_stream();
+}
+
+TEST(GoldenFrames, WholeFramesAreTheBytesKeptForThem) {
+  using console::ColourMode;
+  const console::WindowSize big{30, 80};
+  const GoldenFrame frames[] = {
+      {"busy-24bit", ColourMode::kTrueColour, &play::chinese_voice(), true, 0, 0, big},
+      {"busy-256", ColourMode::k256, &play::chinese_voice(), true, 0, 0, big},
+      {"busy-16", ColourMode::k16, &play::chinese_voice(), true, 0, 0, big},
+      {"busy-none", ColourMode::kNone, &play::chinese_voice(), true, 0, 0, big},
+      {"busy-blank-status", ColourMode::kTrueColour, &play::english_voice(), false, 1, -2, big},
+      {"busy-developer", ColourMode::kTrueColour, &play::developer_voice(), true, 0, 0, big},
+      {"corner", ColourMode::kTrueColour, &play::english_voice(), true, -512, -512, big},
+      {"fitted-24x80", ColourMode::kTrueColour, &play::chinese_voice(), true, 0, 1, {24, 80}},
+      {"smallest-11x20", ColourMode::kTrueColour, &play::chinese_voice(), true, 511, 3, {11, 20}},
+  };
+  const std::string directory = LANTERNVALE_TEST_DATA "/frames/";
+  for (const GoldenFrame& frame : frames) {
+    SCOPED_TRACE(frame.name);
+    console::set_colour_mode(frame.mode);
+    const std::string bytes = frame_bytes(frame);
+    console::set_colour_mode(ColourMode::kTrueColour);
+    const std::string file = directory + frame.name + ".bin";
+    std::ifstream kept(file, std::ios::binary);
+    ASSERT_TRUE(kept) << file;
+    EXPECT_TRUE(bytes == std::string(std::istreambuf_iterator<char>(kept), {}));
+  }
 }
 
 }  // namespace

@@ -206,7 +206,8 @@ bool keep_as_backup(const std::filesystem::path& existing, const std::filesystem
 // Each change is kept by the storage when its call ends.
 bool sync_directory(const std::filesystem::path&, std::string&) { return true; }
 
-FileLock::Outcome FileLock::acquire(const std::filesystem::path& path, std::optional<FileLock>& lock, std::string& why) {
+FileLock::Outcome FileLock::acquire(const std::filesystem::path& path, std::optional<FileLock>& lock,
+                                    std::string& why) {
   const int answer = lv_lock(storage_path(path).c_str());
   if (answer == kHeldElsewhere) return Outcome::kHeldElsewhere;
   if (!succeeded(answer, why)) return Outcome::kFailed;

@@ -30,7 +30,9 @@ std::string utf8_to_gbk(std::string_view utf8) {
   return reply(lv_utf8_to_gbk(utf8.data(), static_cast<int>(utf8.size())));
 }
 
-std::string gbk_to_utf8(std::string_view gbk) { return reply(lv_gbk_to_utf8(gbk.data(), static_cast<int>(gbk.size()))); }
+std::string gbk_to_utf8(std::string_view gbk) {
+  return reply(lv_gbk_to_utf8(gbk.data(), static_cast<int>(gbk.size())));
+}
 
 // Text in a browser is Unicode.
 bool locale_is_utf8() { return true; }

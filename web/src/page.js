@@ -124,19 +124,28 @@ async function download(storage) {
 // it replaces kept as the backup.
 async function upload(storage, file) {
   const name = file.name;
-  if (!name.endsWith(kSaveExtension) || name.startsWith('.') || new TextEncoder().encode(name).length > kLongestUploadName) {
+  if (!name.endsWith(kSaveExtension) || name.startsWith('.')) {
     say(`${name} is no save: a save's name ends in ${kSaveExtension}.`);
     return;
   }
+  if (new TextEncoder().encode(name).length > kLongestUploadName) {
+    say(`${name}: the name is too long for a file name.`);
+    return;
+  }
   const path = (hidden) => `${kSaveDirectory}/${hidden ? '.' : ''}${name}${hidden || ''}`;
-  const done = await navigator.locks.request('lanternvale:' + path('.lock'), { ifAvailable: true }, async (lock) => {
+  // Without Web Locks (a page not served from a secure origin) the game
+  // plays without its lock too.
+  const locked = navigator.locks
+    ? (work) => navigator.locks.request('lanternvale:' + path('.lock'), { ifAvailable: true }, work)
+    : (work) => work(true);
+  const done = await locked(async (lock) => {
     if (!lock) return false;
     await storage.makeDirectories(kSaveDirectory);
     await storage.remove(path('.tmp'));
     const writer = await storage.createNew(path('.tmp'));
     const reader = file.stream().getReader();
     for (let piece = await reader.read(); !piece.done; piece = await reader.read()) {
-      if (writer.append(piece.value)) await writer.flush();
+      if (writer.append(piece.value)) await writer.flush(false);
     }
     await writer.commit();
     await storage.rename(path(''), path('.bak')).catch(() => {});

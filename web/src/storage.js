@@ -137,7 +137,9 @@ class OpfsStorage {
     const handle = await this.ask('createNew', [path]);
     const pieces = new Pieces();
     const write = async (all) => {
-      for (const piece of pieces.take(all)) await this.ask('write', [handle, piece.buffer, piece.length], [piece.buffer]);
+      for (const piece of pieces.take(all)) {
+        await this.ask('write', [handle, piece.buffer, piece.length], [piece.buffer]);
+      }
     };
     return {
       append: (bytes) => pieces.append(bytes),

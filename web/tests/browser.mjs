@@ -53,7 +53,8 @@ export async function openGame(browser, address, query = '') {
   // What goes wrong in the page is worth seeing beside a failure.
   page.on('pageerror', (error) => console.error(`page error: ${error.message}`));
   page.on('console', (message) => {
-    if (message.type() === 'error' || message.type() === 'warn') console.error(`page ${message.type()}: ${message.text()}`);
+    const type = message.type();
+    if (type === 'error' || type === 'warn') console.error(`page ${type}: ${message.text()}`);
   });
   await page.setViewport({ width: 1024, height: 800 });
   const loaded = Date.now();

@@ -149,7 +149,8 @@ async function play(browserName) {
     await press(page, 'x', 'F3');  // any key ends the treasure's wait
     await waitForText(page, ['X:1 Y:0', '攻击力：30 防御力：5 血量：100']);
     await press(page, 'ArrowUp', 'ArrowRight');
-    await waitForText(page, ['你遇到了了一个怪物！开始战斗！', '你对怪物造成了30点伤害！', '怪物被你击杀了！']);
+    await waitForText(page, ['你遇到了了一个怪物！开始战斗！', '你对怪物造成了30点伤害！']);
+    await waitForText(page, '怪物被你击杀了！');
     await waitForText(page, 'X:0 Y:1');
     await press(page, 'Escape');
     await waitForText(page, kChineseMenu, 60000);

@@ -9,8 +9,8 @@ WERROR ?= OFF
 # The build's own make would announce every directory it enters and leaves.
 MAKEFLAGS += --no-print-directory
 
-.PHONY: run build test test-build sanitize test-libcxx check-32bit bench windows test-windows install uninstall \
-  package-build package package-windows clean
+.PHONY: run build test test-build sanitize test-libcxx check-32bit bench windows test-windows web serve-web test-web \
+  bench-web install uninstall package-build package package-windows clean
 
 run: build
 	./build/release/lanternvale
@@ -28,6 +28,7 @@ test:
 	$(MAKE) --no-print-directory package-build
 	scripts/check-install.sh build/test build/package
 	JOBS=$(JOBS) LANTERNVALE_HOST_BUILD=build/test scripts/test-windows.sh --optional
+	JOBS=$(JOBS) scripts/test-web.sh --optional
 
 # The same tests under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize:
@@ -73,6 +74,32 @@ windows:
 # `make test` does this too when the tools are there or can be installed.
 test-windows:
 	JOBS=$(JOBS) scripts/test-windows.sh
+
+# The game in a web browser: a static site in build/web (the page, xterm.js
+# from web/package-lock.json, the game as WebAssembly) that any web server
+# can serve.
+web:
+	scripts/install-deps.sh web
+	[ web/node_modules/.package-lock.json -nt web/package-lock.json ] || \
+	  (cd web && npm ci --ignore-scripts --no-audit --no-fund)
+	$(CMAKE) -S . -B build/web-wasm -DCMAKE_TOOLCHAIN_FILE=cmake/emscripten.cmake -DCMAKE_BUILD_TYPE=Release \
+	  -DLANTERNVALE_WEB_SITE=$(CURDIR)/build/web
+	$(CMAKE) --build build/web-wasm -j$(JOBS)
+
+# Serves build/web on 127.0.0.1 (PORT, default 8000) and prints the address.
+PORT ?= 8000
+serve-web: web
+	node web/serve.mjs build/web $(PORT)
+
+# The game played in headless Chromium and Firefox ESR; `make test` does
+# this too when the tools are there or can be installed.
+test-web:
+	JOBS=$(JOBS) scripts/test-web.sh
+
+# The figures of the game in a browser: start-up, size, key to frame, idle
+# CPU, a new world against the native build.
+bench-web:
+	JOBS=$(JOBS) scripts/test-web.sh --bench
 
 # The game in PREFIX/bin, with its manual page, icon, desktop entry, metainfo,
 # README, copyright and changelog under PREFIX/share (and DESTDIR before it).

@@ -1,6 +1,6 @@
 #!/bin/sh
 # Installs from Debian's packages what a make target needs, when it is missing.
-# Usage: scripts/install-deps.sh build|test|libcxx|32bit|bench|package|windows|windows-test|fuzz
+# Usage: scripts/install-deps.sh build|test|libcxx|32bit|bench|package|windows|windows-test|web|web-test|fuzz
 # Exit status 3: something is missing and this user cannot install it.
 set -eu
 
@@ -64,10 +64,24 @@ case "${1:-build}" in
     # worth of packages that a console program's tests never use.
     apt_options="--no-install-recommends"
     ;;
+  web|web-test)
+    # Emscripten builds the WebAssembly; npm installs xterm.js (and, for the
+    # tests, puppeteer-core) from web/package-lock.json.
+    have_cmd em++ || want emscripten
+    have_cmd node || want nodejs
+    have_cmd npm || want npm
+    if [ "$1" = web-test ]; then
+      # The browsers the tests drive; puppeteer downloads none. The CJK font
+      # draws the Chinese text.
+      have_cmd chromium || want chromium
+      have_cmd firefox-esr || want firefox-esr
+      have_pkg fonts-noto-cjk || want fonts-noto-cjk
+    fi
+    ;;
   fuzz)
     have_cmd clang++ || want clang
     ;;
-  *) echo "usage: $0 build|test|libcxx|32bit|bench|package|windows|windows-test|fuzz" >&2; exit 2 ;;
+  *) echo "usage: $0 build|test|libcxx|32bit|bench|package|windows|windows-test|web|web-test|fuzz" >&2; exit 2 ;;
 esac
 
 [ -z "$need" ] && exit 0

@@ -1,8 +1,8 @@
 #pragma once
 // Files as the system gives them: how a name reaches its file system, and
 // whole-file reading and writing in large pieces with the system's own error
-// words. Defined by files_posix.cpp and files_windows.cpp; everything above
-// this layer stays free of system headers.
+// words. Defined by files_posix.cpp, files_windows.cpp and files_web.cpp;
+// everything above this layer stays free of system headers.
 
 #include <cstddef>
 #include <cstdint>
@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace base {
 
@@ -98,7 +99,8 @@ class File {
 // stale lock. The file is made when missing and removed when the lock is let
 // go. (POSIX: flock, which another open of the file in this same process
 // cannot take either. Windows: a handle that shares nothing and deletes the
-// file when it closes.)
+// file when it closes. A browser: a Web Lock named by the path, which every
+// tab of the page shares and a closed tab lets go; no file is made.)
 class FileLock {
  public:
   enum class Outcome { kLocked, kHeldElsewhere, kFailed };
@@ -140,6 +142,18 @@ bool directory_reachable(const std::filesystem::path& directory, bool& exists, s
 // Whether `directory`, or the nearest folder above it that exists, is on a
 // file system that nothing can be written to.
 bool on_read_only_file_system(const std::filesystem::path& directory);
+// One entry of a directory: its name, and whether it is a plain file (a
+// symbolic link counts as what it points to).
+struct DirectoryEntry {
+  std::filesystem::path name;
+  bool regular_file = false;
+};
+// The entries of `directory` in the order the system gives them, without "."
+// and ".."; nothing when it is no directory or cannot be read. An error
+// while reading it ends the list there.
+std::optional<std::vector<DirectoryEntry>> list_directory(const std::filesystem::path& directory);
+// Removes the file at `file`; a file that is not there is no failure.
+bool remove_file(const std::filesystem::path& file, std::string& why);
 
 // Creates `directory` and any missing parents; an existing one is fine.
 bool create_directories(const std::filesystem::path& directory, std::string& why);

@@ -1,3 +1,4 @@
+#include <dirent.h>
 #include <fcntl.h>
 #include <locale.h>
 #include <sys/file.h>
@@ -250,6 +251,26 @@ bool directory_reachable(const std::filesystem::path& directory, bool& exists, s
 bool on_read_only_file_system(const std::filesystem::path& directory) {
   struct statvfs status {};
   return ::statvfs(existing_folder(directory).c_str(), &status) == 0 && (status.f_flag & ST_RDONLY) != 0;
+}
+
+std::optional<std::vector<DirectoryEntry>> list_directory(const std::filesystem::path& directory) {
+  DIR* const stream = ::opendir(directory.c_str());
+  if (stream == nullptr) return std::nullopt;
+  std::vector<DirectoryEntry> entries;
+  // A read error ends the list as its end does.
+  while (const dirent* entry = ::readdir(stream)) {
+    const std::string_view name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    struct stat status {};
+    const bool regular = ::fstatat(::dirfd(stream), entry->d_name, &status, 0) == 0 && S_ISREG(status.st_mode);
+    entries.push_back(DirectoryEntry{std::filesystem::path(std::string(name)), regular});
+  }
+  ::closedir(stream);
+  return entries;
+}
+
+bool remove_file(const std::filesystem::path& file, std::string& why) {
+  return ::unlink(file.c_str()) == 0 || errno == ENOENT || fail(why);
 }
 
 bool create_directories(const std::filesystem::path& directory, std::string& why) {

@@ -189,6 +189,25 @@ bool on_read_only_file_system(const std::filesystem::path& directory) {
          (flags & FILE_READ_ONLY_VOLUME) != 0;
 }
 
+std::optional<std::vector<DirectoryEntry>> list_directory(const std::filesystem::path& directory) {
+  std::error_code error;
+  std::filesystem::directory_iterator entry(directory, error);
+  if (error) return std::nullopt;
+  std::vector<DirectoryEntry> entries;
+  for (; !error && entry != std::filesystem::directory_iterator(); entry.increment(error)) {
+    std::error_code ignored;
+    entries.push_back(DirectoryEntry{entry->path().filename(), entry->is_regular_file(ignored)});
+  }
+  return entries;
+}
+
+bool remove_file(const std::filesystem::path& file, std::string& why) {
+  std::error_code error;
+  std::filesystem::remove(file, error);
+  if (error) why = error.default_error_condition().message();
+  return !error;
+}
+
 bool create_directories(const std::filesystem::path& directory, std::string& why) {
   std::error_code error;
   std::filesystem::create_directories(directory, error);

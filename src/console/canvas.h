@@ -7,7 +7,6 @@
 // escape sequences back.
 
 #include <array>
-#include <bit>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -44,7 +43,7 @@ struct Cell {
   // Same character in the same colour, `colour` the one this cell shows in.
   bool looks_like(const Cell& other, CellColour colour_shown) const {
     return kind == other.kind && length == other.length &&
-           std::bit_cast<std::uint32_t>(bytes) == std::bit_cast<std::uint32_t>(other.bytes) &&
+           bytes == other.bytes &&
            colour_shown == other.colour;
   }
 };

@@ -18,6 +18,8 @@ inline constexpr std::string_view kRestoreCursor = "\x1b" "8";
 // Erasing: the visible screen, the rest of the line.
 inline constexpr std::string_view kEraseScreen = "\x1b[2J";
 inline constexpr std::string_view kEraseToLineEnd = "\x1b[K";
+// The lines scrolled off the top of the screen, where a terminal keeps them.
+inline constexpr std::string_view kEraseScrollback = "\x1b[3J";
 
 // The terminal's alternate screen, which has no scrollback: the game draws
 // there, and leaving it brings back the user's own screen and scrollback as

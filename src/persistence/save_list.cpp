@@ -2,7 +2,6 @@
 #include <exception>
 #include <optional>
 #include <string>
-#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -36,17 +35,17 @@ std::optional<std::string> first_line_of(const std::filesystem::path& path) {
   return line;
 }
 
-std::optional<SaveEntry> save_entry_of(const std::filesystem::directory_entry& entry, const FileNaming& naming) {
-  std::error_code error;
-  // A symbolic link counts as what it points to.
-  if (!entry.is_regular_file(error)) return std::nullopt;
-  const std::optional<std::string> file_name = base::name_of_path(entry.path().filename());
+std::optional<SaveEntry> save_entry_of(const std::filesystem::path& directory, const base::DirectoryEntry& entry,
+                                       const FileNaming& naming) {
+  if (!entry.regular_file) return std::nullopt;
+  const std::optional<std::string> file_name = base::name_of_path(entry.name);
   if (!file_name) return std::nullopt;
   const std::optional<std::string_view> stem = stem_of_save_file(*file_name);
   if (!stem) return std::nullopt;
-  std::optional<std::string> world_name = first_line_of(entry.path());
+  const std::filesystem::path file = directory / entry.name;
+  std::optional<std::string> world_name = first_line_of(file);
   if (!world_name) return std::nullopt;
-  return SaveEntry{entry.path(), shown_name_of_stem(*stem, naming), std::move(*world_name)};
+  return SaveEntry{file, shown_name_of_stem(*stem, naming), std::move(*world_name)};
 }
 
 }  // namespace
@@ -56,13 +55,13 @@ std::vector<SaveEntry> list_saves() {
   try {
     const FileNaming naming = running_file_naming();
     const std::optional<std::filesystem::path> directory = base::path_of_name(kSaveDirectory);
-    std::error_code error;
     // No saves/, or a plain file by that name: no saves. The list keeps the
-    // directory's order; an error while reading it ends the list there.
-    if (!directory || !std::filesystem::is_directory(*directory, error)) return saves;
-    std::filesystem::directory_iterator entry(*directory, error);
-    for (; !error && entry != std::filesystem::directory_iterator(); entry.increment(error)) {
-      if (std::optional<SaveEntry> save = save_entry_of(*entry, naming)) saves.push_back(std::move(*save));
+    // directory's order.
+    const std::optional<std::vector<base::DirectoryEntry>> entries =
+        directory ? base::list_directory(*directory) : std::nullopt;
+    if (!entries) return saves;
+    for (const base::DirectoryEntry& entry : *entries) {
+      if (std::optional<SaveEntry> save = save_entry_of(*directory, entry, naming)) saves.push_back(std::move(*save));
     }
   } catch (const std::exception&) {
     // Memory ran out: the saves found so far are still right.

@@ -2,8 +2,8 @@
 
 #include <cstdint>
 #include <set>
-#include <system_error>
 #include <utility>
+#include <vector>
 
 #include "persistence/save_file.h"
 #include "persistence/save_name.h"
@@ -156,10 +156,9 @@ Result SaveSlot::claim() {
 
 void remove_what_dead_games_left(const std::filesystem::path& directory) {
   std::set<std::string> keys;
-  std::error_code error;
-  for (std::filesystem::directory_iterator entry(directory, error);
-       !error && entry != std::filesystem::directory_iterator(); entry.increment(error)) {
-    const std::optional<std::string> name = base::name_of_path(entry->path().filename());
+  const auto entries = base::list_directory(directory);
+  for (const base::DirectoryEntry& entry : entries.value_or(std::vector<base::DirectoryEntry>())) {
+    const std::optional<std::string> name = base::name_of_path(entry.name);
     if (!name) continue;
     if (std::optional<std::string> key = key_of_left_file(*name)) keys.insert(std::move(*key));
   }
@@ -173,7 +172,7 @@ void remove_what_dead_games_left(const std::filesystem::path& directory) {
         base::FileLock::Outcome::kLocked) {
       continue;
     }
-    std::filesystem::remove(hidden_file(directory, key, kTemporarySuffix), error);
+    base::remove_file(hidden_file(directory, key, kTemporarySuffix), why);
   }  // each lock, let go, takes its file with it
 }
 

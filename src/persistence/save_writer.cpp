@@ -59,8 +59,8 @@ bool SaveSteps::sync_directory(const std::filesystem::path& directory, std::stri
 
 void SaveSteps::discard(const std::filesystem::path& file) {
   file_.reset();
-  std::error_code ignored;
-  std::filesystem::remove(file, ignored);
+  std::string ignored;
+  base::remove_file(file, ignored);
 }
 
 namespace {

@@ -2,6 +2,7 @@
 // playthrough.
 #include <string>
 
+#include "console/accessibility.h"
 #include "console/escape_output.h"
 #include "console/platform.h"
 #include "play/engine.h"
@@ -27,7 +28,7 @@ bool nobody_watching() { return console::platform().input_ended(); }
 
 // A fight is paced for the player to follow.
 void pause(int milliseconds) {
-  if (!nobody_watching()) console::platform().sleep_ms(milliseconds);
+  if (!nobody_watching()) console::pause_for_the_eye(milliseconds);
 }
 
 void tell_blow(const std::string& prefix, ll damage, const std::string& suffix) {

@@ -24,6 +24,12 @@ using namespace e2e;
 
 const std::string kProgram = LANTERNVALE_BINARY;
 
+std::size_t count(const std::string& text, const std::string& piece) {
+  std::size_t found = 0;
+  for (std::size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1)) ++found;
+  return found;
+}
+
 void expect_exit(PtySession& session) {
   const e2e::ExitStatus status = session.wait_for_exit();
   EXPECT_TRUE(status.exited_with(0)) << status;
@@ -93,6 +99,41 @@ TEST(Encounters, TreasuresAndFightsChangeTheWorldOnlyUntilADeath) {
             std::string::npos);
   session.send("3");
   expect_exit(session);
+}
+
+// --no-delay takes the pauses away and nothing else: the same keys make the
+// game write the same bytes and leave the same save. The keys are typed at
+// once, each time from the menu, so that each is read at the same point of
+// the game whether it pauses or not: a treasure, a fight won, Escape; then a
+// fight lost.
+TEST(NoDelay, TheSameKeysWriteTheSameBytesAndLeaveTheSameSave) {
+  std::vector<std::string> outputs;
+  std::vector<std::string> saves;
+  for (const bool no_delay : {false, true}) {
+    CraftedWorld crafted;
+    craft_encounters(crafted);
+    SessionOptions options = big_window();
+    if (no_delay) options.arguments = {"--no-delay"};
+    PtySession session(kProgram, crafted.saved_into(options));
+    // The menu drawn for the n-th time, and waiting for its key.
+    const auto menu_drawn = [&session](std::size_t times) {
+      return session.wait_until([&] { return count(session.raw_output(), "|1.开始游戏|") == times; }) &&
+             wait_for_menu(session, kChineseMenu);
+    };
+    ASSERT_TRUE(menu_drawn(1)) << session.screen_text();
+    session.send(std::string("11\r") + kDown + "x" + kUp + kRight + kEscape);
+    ASSERT_TRUE(menu_drawn(2)) << session.screen_text();
+    session.send(std::string("11\r") + kLeft + kDown + kDown);
+    ASSERT_TRUE(menu_drawn(3)) << session.screen_text();
+    session.send("3");
+    expect_exit(session);
+    outputs.push_back(session.raw_output());
+    saves.push_back(SaveFile::read(fs::path(session.working_directory()) / "saves" / "crafted.dat").bytes);
+  }
+  EXPECT_EQ(outputs[0], outputs[1]);
+  EXPECT_EQ(count(outputs[1], "你被怪物击杀了！"), 1u);
+  EXPECT_TRUE(saves[0] == saves[1]);
+  EXPECT_EQ(SaveFile{saves[1]}.cell_type(0, 1), 8);
 }
 
 // Whatever an encounter wrote, the frame after it comes at once and whole,

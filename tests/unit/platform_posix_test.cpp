@@ -110,11 +110,13 @@ class PlatformInTerminal : public testing::Test {
     const auto give_up = std::chrono::steady_clock::now() + kGiveUpAfter;
     while (std::chrono::steady_clock::now() < give_up) {
       std::ifstream call("/proc/" + std::to_string(job_) + "/syscall");
-      std::string number, fd;
-      if (!(call >> number >> fd)) {
+      if (!call) {
         ::usleep(500000);
         return true;
       }
+      // "running" while it runs; the call and its arguments while it waits.
+      std::string number, fd;
+      call >> number >> fd;
       if (number == std::to_string(SYS_write) && fd == "0x1") return true;
       ::usleep(10000);
     }
@@ -234,8 +236,16 @@ TEST_F(PlatformInTerminal, InterruptDuringTheGiveBackEndsOnlyOnceItIsThrough) {
     // The terminal filled to the brim, so that the give-back has to wait.
     const int flags = ::fcntl(STDOUT_FILENO, F_GETFL);
     ::fcntl(STDOUT_FILENO, F_SETFL, flags | O_NONBLOCK);
+    // The terminal passes bytes on to its other side a little later: full
+    // is when a pause has made no room.
     const std::string lines(4096, 'x');
-    while (::write(STDOUT_FILENO, lines.data(), lines.size()) > 0) {
+    for (int full_after_pause = 0; full_after_pause < 3;) {
+      if (::write(STDOUT_FILENO, lines.data(), lines.size()) > 0) {
+        full_after_pause = 0;
+        continue;
+      }
+      ::usleep(20000);
+      ++full_after_pause;
     }
     ::fcntl(STDOUT_FILENO, F_SETFL, flags);
     platform.restore();

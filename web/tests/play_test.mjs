@@ -207,7 +207,7 @@ async function play(browserName) {
     await waitForText(second, kChineseMenu);
     await press(second, '1');
     await openListed(second, 'crafted', '世界名：', kChineseChoice);
-    await waitForText(second, '另一个正在运行的游戏已打开saves/crafted.dat');
+    await waitForText(second, 'saves/crafted.dat正被另一个运行中的游戏使用');
     await press(second, 'x');
     await waitForText(second, kChineseMenu);
     await press(page, 'Escape');

@@ -116,16 +116,21 @@ std::string surroundings_en(const Surroundings& around) {
       empty.push_back(kDirectionsEn[direction]);
       continue;
     }
-    text += " " + capitalised(kDirectionsEn[direction]) + ": " + thing_en(seen) + ", " + number(seen.distance) +
+    text += ' ';
+    text += capitalised(kDirectionsEn[direction]) + ": " + thing_en(seen) + ", " + number(seen.distance) +
             (seen.distance == 1 ? " cell." : " cells.");
   }
   if (empty.size() == kDirections) return text + " Nothing in view.";
-  if (!empty.empty()) text += " " + capitalised(listed_en(empty)) + ": nothing.";
+  if (!empty.empty()) {
+    text += ' ';
+    text += capitalised(listed_en(empty)) + ": nothing.";
+  }
   return text;
 }
 
 std::string fight_en(const Fight& fight) {
-  std::string text = "A battle: you dealt " + std::to_string(fight.player_damage) + " damage a blow";
+  std::string text = "A battle: you dealt ";
+  text += std::to_string(fight.player_damage) + " damage a blow";
   if (fight.monster_blows > 0) text += ", the monster " + std::to_string(fight.monster_damage);
   text += ". ";
   const std::string round = console::tos(fight.player_blows);

@@ -160,17 +160,14 @@ class FrameLoop {
     present(canvas);
     told = true;
     if (type == kTreasureCell) return pick_up_treasure(world_, voice_);
-    switch (fight_monster(world_, voice_)) {
-      case FightEnd::kDied:
-        return Next::kDied;
-      case FightEnd::kStalemate:
-        // The monster stays; it is fought again once the player comes back.
-        stalemate_at_ = here;
-        break;
-      case FightEnd::kWon:
-        break;
-    }
-    return Next::kGoOn;
+    return after_fight(fight_monster(world_, voice_), here);
+  }
+
+  Next after_fight(FightEnd end, Position here) {
+    // The monster of a stalemate stays; it is fought again once the player
+    // comes back.
+    if (end == FightEnd::kStalemate) stalemate_at_ = here;
+    return end == FightEnd::kDied ? Next::kDied : Next::kGoOn;
   }
 
   // The encounter for a screen reader: its line goes below the status
@@ -182,23 +179,17 @@ class FrameLoop {
       return show_and_wait(canvas) == base::kEndOfInput ? Next::kLeave : Next::kGoOn;
     }
     std::string summary;
-    switch (fight_monster_told(world_, voice_, summary)) {
-      case FightEnd::kDied: {
-        tell(summary + voice_.press_a_key);
-        // The whole key: the menu comes next, where the second code of an
-        // arrow would quit the game.
-        const int key = show_and_wait(canvas);
-        if (key == base::kLeadZero || key == base::kLeadExtended) console::platform().read_key();
-        return Next::kDied;
-      }
-      case FightEnd::kStalemate:
-        stalemate_at_ = here;
-        break;
-      case FightEnd::kWon:
-        break;
+    const FightEnd end = fight_monster_told(world_, voice_, summary);
+    if (end != FightEnd::kDied) {
+      tell(summary);
+      return after_fight(end, here);
     }
-    tell(summary);
-    return Next::kGoOn;
+    tell(summary + voice_.press_a_key);
+    // The whole key: the menu comes next, where the second code of an arrow
+    // would quit the game.
+    const int key = show_and_wait(canvas);
+    if (key == base::kLeadZero || key == base::kLeadExtended) console::platform().read_key();
+    return Next::kDied;
   }
 
   // One key, or a lead code and its second code.

@@ -246,21 +246,39 @@ std::string compose_frame(const game& world, const Voice& voice, bool f3) {
 }
 
 void ReaderPage::compose(console::Canvas& canvas) {
-  const std::size_t rows = static_cast<std::size_t>(std::max(canvas.rows() - canvas.cursor_row(), 0));
-  if (rows == 0) return;
-  const int columns = canvas.columns();
-  const auto rows_of = [columns](const std::string& message) {
-    return std::max<std::size_t>(wrap_to_columns(message, columns).size(), 1);
-  };
+  const int rows = canvas.rows() - canvas.cursor_row();
+  if (rows <= 0) return;
+  // The last column stays blank: a line never waits there to wrap, which
+  // terminals take differently.
+  const int width = std::max(canvas.columns() - 1, 1);
+  place(static_cast<std::size_t>(rows), width);
+  std::size_t newest = 0;
+  std::vector<std::string> lines = lines_of_page(width, newest);
+  lines.resize(static_cast<std::size_t>(rows));
+  const int first_row = canvas.cursor_row();
+  for (std::size_t row = 0; row < lines.size(); ++row) {
+    // Blanks to the row's end: nothing of an earlier page stays behind.
+    if (row > 0) canvas.write("\n");
+    canvas.write(lines[row]);
+    canvas.write(std::string(static_cast<std::size_t>(std::max(width - console::text_columns(lines[row]), 0)), ' '));
+  }
+  canvas.leave_cursor_at(first_row + static_cast<int>(std::min(newest, lines.size() - 1)), 0);
+}
+
+std::size_t ReaderPage::rows_of(const std::string& message, int width) {
+  return std::max<std::size_t>(wrap_to_columns(message, width).size(), 1);
+}
+
+void ReaderPage::place(std::size_t rows, int width) {
   std::size_t used = 0;
-  for (const std::string& message : page_) used += rows_of(message);
+  for (const std::string& message : page_) used += rows_of(message, width);
   // In a window grown smaller the oldest go first.
   while (used > rows && page_.size() > 1) {
-    used -= rows_of(page_.front());
+    used -= rows_of(page_.front(), width);
     page_.erase(page_.begin());
   }
   for (std::string& message : unplaced_) {
-    const std::size_t needed = rows_of(message);
+    const std::size_t needed = rows_of(message, width);
     if (used > 0 && used + needed > rows) {
       page_.clear();
       used = 0;
@@ -269,24 +287,17 @@ void ReaderPage::compose(console::Canvas& canvas) {
     used += needed;
   }
   unplaced_.clear();
+}
 
+std::vector<std::string> ReaderPage::lines_of_page(int width, std::size_t& newest) const {
   std::vector<std::string> lines;
-  std::size_t newest = 0;
   for (const std::string& message : page_) {
     newest = lines.size();
-    std::vector<std::string> wrapped = wrap_to_columns(message, columns);
+    std::vector<std::string> wrapped = wrap_to_columns(message, width);
     if (wrapped.empty()) wrapped.emplace_back();
     lines.insert(lines.end(), wrapped.begin(), wrapped.end());
   }
-  lines.resize(rows);
-  const int first_row = canvas.cursor_row();
-  for (std::size_t row = 0; row < rows; ++row) {
-    // Blanks to the row's end: nothing of an earlier page stays behind.
-    if (row > 0) canvas.write("\n");
-    canvas.write(lines[row]);
-    canvas.write(std::string(static_cast<std::size_t>(std::max(columns - console::text_columns(lines[row]), 0)), ' '));
-  }
-  canvas.leave_cursor_at(first_row + static_cast<int>(std::min(newest, rows - 1)), 0);
+  return lines;
 }
 
 std::vector<std::string> too_small_lines(const Voice& voice, console::WindowSize needed, console::WindowSize has) {

@@ -2,6 +2,7 @@
 // One frame of the map, composed into a canvas of cells so that it reaches
 // the terminal in one write, as what changed, and never shows half drawn.
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -78,6 +79,12 @@ class ReaderPage {
   void compose(console::Canvas& canvas);
 
  private:
+  static std::size_t rows_of(const std::string& message, int width);
+  // The messages added go on the page, or start a new one, on `rows` rows.
+  void place(std::size_t rows, int width);
+  // The page's lines; `newest` is where the newest message starts.
+  std::vector<std::string> lines_of_page(int width, std::size_t& newest) const;
+
   std::vector<std::string> page_;
   std::vector<std::string> unplaced_;  // added since the last compose
 };

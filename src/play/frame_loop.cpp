@@ -35,6 +35,9 @@ class FrameLoop {
       reader_.emplace();
       tell_surroundings();
       tell(voice.reader_keys);
+      // Nothing of the prompts stays beside the sentences, for the eye or
+      // for a screen reader's review.
+      layout_changed_ = true;
     }
   }
 

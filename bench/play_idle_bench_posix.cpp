@@ -1,29 +1,25 @@
-// The game on its map, measured from outside: the real program in a
-// pseudo-terminal, its output read as a terminal would, its processor time
-// and wake-ups taken from /proc. With no key pressed: bytes written, wake-ups
-// and processor time per second. In a busy view: the bytes one step writes,
-// and how soon after a key arrives its frame is written.
+// The game on its map, measured from outside (game_in_terminal_posix.h).
+// With no key pressed: bytes written, wake-ups and processor time per
+// second. In a busy view: the bytes one step writes, and how soon after a
+// key arrives its frame is written.
 
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "game_in_terminal_posix.h"
 #include "play_workload.h"
-#include "support/pseudo_terminal.h"
-#include "support/scratch_directory.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using bench_support::Clock;
+using bench_support::GameInTerminal;
+using bench_support::seconds_since;
 constexpr std::chrono::seconds kSampleTime{3};
-constexpr std::chrono::seconds kStepTimeout{60};
 // Long enough for every frame a step causes to be written.
 constexpr std::chrono::milliseconds kAfterStep{500};
 constexpr int kLatencySamples = 21;
@@ -34,74 +30,6 @@ constexpr std::string_view kLeft = "\x1b[D";
 constexpr std::string_view kF3 = "\x1bOR";
 // The first status line, as F3 shows it at the start position.
 constexpr std::string_view kStatusShown = "X:0 Y:0";
-
-double seconds_since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
-
-class GameInTerminal {
- public:
-  // 30 rows: room for the map and its status lines. `prepare` puts saves in
-  // the game's directory before it starts.
-  explicit GameInTerminal(void (*prepare)(const std::string& directory) = nullptr) : terminal_(30, 80) {
-    if (prepare != nullptr) prepare(directory_.path().string());
-    test_support::ProgramLaunch launch;
-    launch.program = LANTERNVALE_BINARY;
-    // In 24-bit colour, with the bytes every player's frame had before.
-    launch.environment = test_support::terminal_environment("C.UTF-8");
-    launch.working_directory = directory_.path().string();
-    terminal_.start(launch);
-  }
-
-  void send(std::string_view keys) { terminal_.send(keys); }
-  std::size_t output_size() const { return terminal_.output().size(); }
-  // Reads the output until `text` appears after what earlier waits saw.
-  bool wait_for(std::string_view text) {
-    if (!terminal_.wait_for_output(text, seen_, kStepTimeout)) return false;
-    seen_ = terminal_.output().find(text, seen_) + text.size();
-    return true;
-  }
-  // Keeps reading, as a terminal does, for `duration`; returns the bytes read.
-  std::size_t read_for(Clock::duration duration) {
-    const std::size_t before = output_size();
-    const auto deadline = Clock::now() + duration;
-    for (auto now = Clock::now(); now < deadline; now = Clock::now()) {
-      terminal_.read(std::chrono::duration_cast<test_support::Timeout>(deadline - now) + test_support::Timeout{1});
-    }
-    seen_ = output_size();
-    return output_size() - before;
-  }
-  // User and system time of the game so far, in seconds.
-  double processor_seconds() const {
-    std::ifstream stat(proc_file("stat"));
-    std::string line;
-    std::getline(stat, line);
-    std::istringstream fields(line.substr(line.rfind(')') + 2));
-    std::string field;
-    long long user = 0, system = 0;
-    for (int index = 3; index <= 15 && fields >> field; ++index) {
-      if (index == 14) user = std::stoll(field);
-      if (index == 15) system = std::stoll(field);
-    }
-    return static_cast<double>(user + system) / static_cast<double>(sysconf(_SC_CLK_TCK));
-  }
-  // How often the game has gone to sleep and woken up again so far.
-  long long voluntary_switches() const {
-    std::ifstream status(proc_file("status"));
-    const std::string label = "voluntary_ctxt_switches:";
-    for (std::string line; std::getline(status, line);) {
-      if (line.starts_with(label)) return std::stoll(line.substr(label.size()));
-    }
-    return 0;
-  }
-
- private:
-  std::string proc_file(const std::string& name) const {
-    return "/proc/" + std::to_string(terminal_.pid()) + "/" + name;
-  }
-
-  test_support::TemporaryDirectory directory_{"lanternvale-idle-"};
-  test_support::PseudoTerminal terminal_;  // after the directory: the game ends first
-  std::size_t seen_ = 0;
-};
 
 bool wait_for_map(GameInTerminal& game) { return game.wait_for(kBorder) && game.wait_for(kBorder); }
 

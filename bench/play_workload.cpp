@@ -135,15 +135,35 @@ NewWorldTimes new_world_to_first_frame(const std::string& seed_text) {
   return times;
 }
 
+namespace {
+
+bool save_in(const std::string& directory, game& world) {
+  const std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::current_path(directory);
+  const bool saved = world.save(world.worldname).ok;
+  std::filesystem::current_path(previous);
+  return saved;
+}
+
+}  // namespace
+
 bool save_busy_world(const std::string& directory, const std::string& name) {
   game world;
   world.worldname = name;
   make_busy(world);
-  const std::filesystem::path previous = std::filesystem::current_path();
-  std::filesystem::current_path(directory);
-  const bool saved = world.save(name).ok;
-  std::filesystem::current_path(previous);
-  return saved;
+  return save_in(directory, world);
+}
+
+bool save_fight_world(const std::string& directory, const std::string& name) {
+  game world;
+  world.worldname = name;
+  // 20 a blow against the player's 100 hit points: the fifth blow kills;
+  // the player's 10 a blow never bring 1000 down.
+  game::point& cell = world.cell(0, 1);
+  cell.type = kMonsterCell;
+  cell.level = 2;
+  cell.m = {25, 0, 1000};
+  return save_in(directory, world);
 }
 
 }  // namespace play_workload

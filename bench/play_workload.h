@@ -36,4 +36,9 @@ NewWorldTimes new_world_to_first_frame(const std::string& seed_text);
 // and the cell to the player's right is empty. False if the save failed.
 bool save_busy_world(const std::string& directory, const std::string& name);
 
+// Saves, as `name` in `directory`, an empty world with a monster right of
+// the start that the starting player fights for ten blows, five each way,
+// and loses. False if the save failed.
+bool save_fight_world(const std::string& directory, const std::string& name);
+
 }  // namespace play_workload

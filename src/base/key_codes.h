@@ -19,6 +19,13 @@ inline constexpr int kEnter = 13;  // a carriage return
 inline constexpr int kCtrlU = 21;
 inline constexpr int kEscape = 27;
 
+// The map's keys for a screen reader (--screen-reader), in either case:
+// say again what is around the player, read out the status lines.
+inline constexpr int kLookKey = 'l';
+inline constexpr int kStatusKey = 's';
+inline constexpr int kCaseBit = 'a' - 'A';
+constexpr bool is_letter_key(int key, int letter) { return key == letter || key == letter - kCaseBit; }
+
 // The two lead codes that announce a second code.
 inline constexpr int kLeadZero = 0;
 inline constexpr int kLeadExtended = 224;

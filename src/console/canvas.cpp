@@ -124,6 +124,14 @@ void Canvas::erase_rest_of_row() {
   if (row_ < rows_) erased_rows_[static_cast<std::size_t>(row_)] = true;
 }
 
+void Canvas::leave_cursor_at(int row, int column) {
+  if (row < 0 || row >= rows_ || column < 0 || column >= columns_) {
+    fits_ = false;
+    return;
+  }
+  cursor_left_ = Spot{row, column};
+}
+
 std::string Canvas::whole_stream() const {
   std::string out(kHideCursor);
   out += kCursorHome;
@@ -140,6 +148,10 @@ std::string Canvas::whole_stream() const {
     if (row == row_ && colour_pending_) out += colour_sequence_of(colour_);
     if (erased_rows_[static_cast<std::size_t>(row)]) out += kEraseToLineEnd;
     if (row < row_) out += '\n';
+  }
+  if (cursor_left_) {
+    out += cursor_position(cursor_left_->row, cursor_left_->column);
+    out += kShowCursor;
   }
   return out;
 }
@@ -170,6 +182,7 @@ void Canvas::show(const Canvas& drawn) {
   colour_ = shown_colour(drawn.colour_, start);
   fits_ = drawn.fits_;
   erased_rows_ = drawn.erased_rows_;
+  cursor_left_ = drawn.cursor_left_;
 }
 
 // Walks the back canvas top to bottom and writes what differs from the
@@ -179,9 +192,9 @@ class DifferenceWriter {
   DifferenceWriter(const Canvas& front, const Canvas& back)
       : front_(front),
         back_(back),
-        row_(front.row_),
-        column_(std::min(front.column_, front.columns_ - 1)),
-        wrap_pending_(front.column_ >= front.columns_),
+        row_(front.cursor_left_ ? front.cursor_left_->row : front.row_),
+        column_(front.cursor_left_ ? front.cursor_left_->column : std::min(front.column_, front.columns_ - 1)),
+        wrap_pending_(!front.cursor_left_ && front.column_ >= front.columns_),
         colour_(front.colour_) {}
 
   std::optional<std::string> write() {
@@ -292,9 +305,15 @@ class DifferenceWriter {
     wrap_pending_ = false;
   }
 
-  // Where the whole stream leaves the cursor. Waiting to wrap at the end of
-  // a row is a state only writing the last column again gives.
+  // Where the whole stream leaves the cursor, shown or not. Waiting to wrap
+  // at the end of a row is a state only writing the last column again gives.
   bool leave_cursor_as_back() {
+    if (back_.cursor_left_) {
+      move_to(back_.cursor_left_->row, back_.cursor_left_->column);
+      if (!front_.cursor_left_) out_ += kShowCursor;
+      return true;
+    }
+    if (front_.cursor_left_) out_ += kHideCursor;
     if (back_.column_ < back_.columns_) {
       move_to(back_.row_, back_.column_);
       return true;

@@ -66,9 +66,13 @@ class Canvas {
   void write(std::string_view gbk);
   // The rest of the cursor's row blank.
   void erase_rest_of_row();
+  // Once everything is written, the cursor goes to this cell and shows
+  // there, where a screen reader's review cursor lands; otherwise it stays
+  // hidden where the writing ended.
+  void leave_cursor_at(int row, int column);
 
-  // The cursor where the whole stream leaves it; a column equal to columns()
-  // is the last one written, the cursor waiting to go on to the next row.
+  // The cursor where the writing left it; a column equal to columns() is
+  // the last one written, the cursor waiting to go on to the next row.
   int cursor_row() const { return row_; }
   int cursor_column() const { return column_; }
   // The colour in force after the whole stream.
@@ -77,7 +81,8 @@ class Canvas {
   bool fits() const { return fits_; }
 
   // The cursor hidden and homed, then each row as far as it is known, with
-  // the colours where they are set, a line feed between rows.
+  // the colours where they are set, a line feed between rows; then the
+  // cursor left as leave_cursor_at() asked.
   std::string whole_stream() const;
 
   // The canvas of the screen once `drawn` is shown over this one: every
@@ -93,6 +98,11 @@ class Canvas {
   }
   void put(std::string_view character);
 
+  struct Spot {
+    int row = 0;
+    int column = 0;
+  };
+
   int rows_;
   int columns_;
   std::vector<Cell> cells_;
@@ -104,12 +114,13 @@ class Canvas {
   CellColour colour_ = kColourOfTheStart;
   bool colour_pending_ = false;
   bool fits_ = true;
+  std::optional<Spot> cursor_left_;  // shown there
 };
 
 // The bytes that turn a terminal showing `front` (whose cursor and colour
 // stand where its whole stream left them) into one showing `back`, the
-// cursor and the colour in force left where back's whole stream leaves
-// them. Nothing when that can't be done exactly: another size, a canvas
+// cursor (where it is and whether it shows) and the colour in force left
+// where back's whole stream leaves them. Nothing when that can't be done exactly: another size, a canvas
 // that doesn't fit, a colour nobody knows to be written.
 std::optional<std::string> difference(const Canvas& front, const Canvas& back);
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iostream>
 
+#include "console/accessibility.h"
 #include "console/colour_mode.h"
 #include "console/escape_sequences.h"
 #include "console/platform.h"
@@ -46,7 +47,7 @@ void helpfunction1(std::string s, int& nowx) {
   s += '\n';
   std::cout << s;
   std::cout.flush();
-  platform().sleep_ms(kBoxLineMs);
+  pause_for_the_eye(kBoxLineMs);
   ++nowx;
   gotoxy(nowx, 0);
 }

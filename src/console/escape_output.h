@@ -35,8 +35,8 @@ void setColor(int packed_rgb);
 void setBgColor(int r, int g, int b);
 void resetColor();
 // Writes one box line `s` (ending in its own line feed) and a provisional bottom
-// border under it, waits 70 ms, and puts the cursor on that border's row, where
-// the next line will overwrite it.
+// border under it, waits 70 ms (unless the player asked for no delay), and
+// puts the cursor on that border's row, where the next line will overwrite it.
 void helpfunction1(std::string s, int& nowx);
 // Decimal text; a negative number gets a minus sign.
 std::string tos(int128 x);

@@ -77,6 +77,12 @@ class Platform {
   virtual void set_title(const std::string& gbk_title) = 0;
   // The absolute path of the running executable as GBK text, "" if unknown.
   virtual std::string program_path() = 0;
+
+  // Under --screen-reader: a line for the player to hear now, which the game
+  // also writes on the screen. A terminal's own screen reader reads it there;
+  // a web page has its terminal's rows read as they change (the map's as
+  // rows of symbols), so it says the line instead, in a live region.
+  virtual void announce(const std::string& /*gbk_line*/) {}
 };
 
 // The platform in use: the one of the system the game was built for, unless a

@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "base/text_encoding.h"
+#include "console/accessibility.h"
 #include "console/escape_sequences.h"
 #include "console/key_reader.h"
 #include "console/line_editor.h"
@@ -42,6 +43,8 @@ EM_JS(void, lv_set_title, (const char* utf8), { Module.host.setTitle(UTF8ToStrin
 EM_JS(int, lv_program_url_size, (), { return lengthBytesUTF8(Module.host.programUrl()); });
 EM_JS(void, lv_program_url, (char* into, int size), { stringToUTF8(Module.host.programUrl(), into, size + 1); });
 EM_JS(void, lv_game_ended, (), { Module.host.gameEnded(); });
+EM_JS(void, lv_follow_screen_reader, (), { Module.host.followScreenReader(); });
+EM_JS(void, lv_announce, (const char* utf8), { Module.host.announce(UTF8ToString(utf8)); });
 // clang-format on
 
 // The terminal shows what the game wrote once the game waits: nothing the
@@ -106,6 +109,7 @@ class WebPlatform final : public Platform {
   void clear_screen() override;
   void set_title(const std::string& gbk_title) override;
   std::string program_path() override;
+  void announce(const std::string& gbk_line) override { lv_announce(base::gbk_to_utf8(gbk_line).c_str()); }
 
  private:
   // Long enough for a key still arriving to settle.
@@ -139,6 +143,7 @@ void WebPlatform::start() {
   begin_ms_ = emscripten_get_now();
   set_terminal_encoding(kTerminalEncoding);
   connect_streams();
+  if (accessibility().screen_reader) lv_follow_screen_reader();
 }
 
 void WebPlatform::restore() {

@@ -35,6 +35,8 @@ struct Given {
   bool version = false;
   bool show_paths = false;
   bool user_directory = false;
+  bool no_delay = false;
+  bool screen_reader = false;
   std::optional<std::string> directory;
   std::optional<ColourChoice> colour;
 };
@@ -76,6 +78,24 @@ Step take_flag(const std::string& name, Given& given) {
   if (name == "--version") given.version = true;
   if (name == "--show-paths") given.show_paths = true;
   if (name == "--user-dir") given.user_directory = true;
+  if (name == "--no-delay") given.no_delay = true;
+  if (name == "--screen-reader") given.screen_reader = true;
+  return std::nullopt;
+}
+
+bool is_flag(std::string_view name) {
+  for (const std::string_view flag : {"--help", "--version", "--show-paths", "--user-dir", "--no-delay", "--screen-reader"}) {
+    if (name == flag) return true;
+  }
+  return false;
+}
+
+// An option that is on or off: on when given, else as its variable says.
+// Nothing when the variable says neither.
+std::optional<bool> switch_of(bool given, const std::optional<std::string>& variable) {
+  if (given || !variable) return given;
+  if (*variable == "1") return true;
+  if (*variable == "0") return false;
   return std::nullopt;
 }
 
@@ -87,7 +107,7 @@ Step take_long_option(const std::vector<std::string>& arguments, std::size_t& at
   if (equals != std::string::npos) attached = argument.substr(equals + 1);
 
   if (name == "--dir" || name == "--color") return take_valued_option(name, take_value(arguments, at, attached), given);
-  if (name == "--help" || name == "--version" || name == "--show-paths" || name == "--user-dir") {
+  if (is_flag(name)) {
     if (attached) return usage_error("option '" + name + "' takes no value");
     return take_flag(name, given);
   }
@@ -106,6 +126,14 @@ CommandLine settle(const Given& given, const OptionVariables& variables, std::ve
     if (!colour) return usage_error("invalid LANTERNVALE_COLOR '" + *variables.colour + "': use " + kColourWordList);
     line.colour = *colour;
   }
+  const std::optional<bool> no_delay = switch_of(given.no_delay, variables.no_delay);
+  if (!no_delay) return usage_error("invalid LANTERNVALE_NO_DELAY '" + *variables.no_delay + "': use 1 or 0");
+  const std::optional<bool> screen_reader = switch_of(given.screen_reader, variables.screen_reader);
+  if (!screen_reader) {
+    return usage_error("invalid LANTERNVALE_SCREEN_READER '" + *variables.screen_reader + "': use 1 or 0");
+  }
+  line.no_delay = *no_delay;
+  line.screen_reader = *screen_reader;
   if (given.directory) {
     line.save_home = SaveHome::kDirOption;
     line.directory = *given.directory;
@@ -158,8 +186,15 @@ std::string usage_text() {
          "      --user-dir    run in the player's own data directory\n"
          "      --color=WHEN  colours: auto (what the terminal says), 24bit, 256, 16 or none\n"
          "      --show-paths  show where saves go and why, and exit\n"
+         "      --no-delay    no pauses: menus drawn at once, fights told without waiting\n"
+         "      --screen-reader\n"
+         "                    for a screen reader: after each step a line says where you\n"
+         "                    are and what is near, L says it again, S reads your\n"
+         "                    statistics (implies --no-delay)\n"
          "\n"
-         "LANTERNVALE_DIR stands for --dir and LANTERNVALE_COLOR for --color; the options win.\n"
+         "LANTERNVALE_DIR stands for --dir, LANTERNVALE_COLOR for --color, and\n"
+         "LANTERNVALE_NO_DELAY=1 and LANTERNVALE_SCREEN_READER=1 for --no-delay and\n"
+         "--screen-reader; the options win.\n"
          "Words that are not options are ignored; \"--\" ends the options.\n"
          "Exit status: 0 after a quit, 1 when the directory can't be used, 2 for a usage error.\n";
 }

@@ -29,8 +29,10 @@ enum class SaveHome {
 // The variables that stand in for options; an option given wins over them.
 // An empty variable is read as unset.
 struct OptionVariables {
-  std::optional<std::string> directory;  // LANTERNVALE_DIR
-  std::optional<std::string> colour;     // LANTERNVALE_COLOR
+  std::optional<std::string> directory;      // LANTERNVALE_DIR
+  std::optional<std::string> colour;         // LANTERNVALE_COLOR
+  std::optional<std::string> no_delay;       // LANTERNVALE_NO_DELAY: 1 or 0
+  std::optional<std::string> screen_reader;  // LANTERNVALE_SCREEN_READER: 1 or 0
 };
 
 struct CommandLine {
@@ -38,6 +40,8 @@ struct CommandLine {
   SaveHome save_home = SaveHome::kCurrentDirectory;
   std::string directory;  // the DIR of --dir or LANTERNVALE_DIR
   ColourChoice colour;
+  bool no_delay = false;       // --no-delay: no pause anywhere
+  bool screen_reader = false;  // --screen-reader: the map told in sentences too
   std::string problem;    // what is wrong, for kUsageError
   // Words that are no options, and everything after "--": the game takes no
   // file or other word, as it never did, so they are ignored. (A file dropped

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "base/files.h"
+#include "console/accessibility.h"
 #include "console/colour_mode.h"
 #include "console/program_environment.h"
 #include "frontend/command_line.h"
@@ -144,8 +145,9 @@ bool enter_save_home(const fs::path& directory, std::string& problem) {
 }  // namespace
 
 int launch(const std::vector<std::string>& arguments) {
-  const OptionVariables variables{console::environment_variable("LANTERNVALE_DIR"),
-                                  console::environment_variable("LANTERNVALE_COLOR")};
+  const OptionVariables variables{
+      console::environment_variable("LANTERNVALE_DIR"), console::environment_variable("LANTERNVALE_COLOR"),
+      console::environment_variable("LANTERNVALE_NO_DELAY"), console::environment_variable("LANTERNVALE_SCREEN_READER")};
   const CommandLine line = parse_command_line(arguments, variables);
   const console::ColourMode colours = console::choose_colour_mode(console::colour_environment(line.colour));
   switch (line.request) {
@@ -172,6 +174,7 @@ int launch(const std::vector<std::string>& arguments) {
     return complain(kDirectoryErrorStatus, problem);
   }
   console::set_colour_mode(colours);
+  console::set_accessibility({line.no_delay, line.screen_reader});
   return run_program();
 }
 

@@ -2,6 +2,7 @@
 // playthrough.
 #include <string>
 
+#include "console/accessibility.h"
 #include "console/escape_output.h"
 #include "console/platform.h"
 #include "play/engine.h"
@@ -27,7 +28,7 @@ bool nobody_watching() { return console::platform().input_ended(); }
 
 // A fight is paced for the player to follow.
 void pause(int milliseconds) {
-  if (!nobody_watching()) console::platform().sleep_ms(milliseconds);
+  if (!nobody_watching()) console::pause_for_the_eye(milliseconds);
 }
 
 void tell_blow(const std::string& prefix, ll damage, const std::string& suffix) {
@@ -69,12 +70,29 @@ void tell_fight(const Fight& fight, const Voice& voice) {
   tell_end(end_message(fight, voice));
 }
 
+// What a fight leaves on the player's cell.
+FightEnd end_of(const Fight& fight, game::point& cell) {
+  switch (fight.outcome) {
+    case Fight::Outcome::kMonsterSlain:
+      cell.type = kSlainMonsterCell;
+      return FightEnd::kWon;
+    case Fight::Outcome::kPlayerSlain:
+      return FightEnd::kDied;
+    case Fight::Outcome::kStalemate:
+      break;
+  }
+  return FightEnd::kStalemate;
+}
+
 }  // namespace
 
+std::string take_treasure_told(game& world, const Voice& voice) {
+  const TakenTreasure taken = take_treasure(world.localplayer, players_cell(world));
+  return voice.treasure + (*voice.statistic_names)[taken.statistic] + "+" + std::to_string(taken.amount_shown);
+}
+
 Next pick_up_treasure(game& world, const Voice& voice) {
-  game::point& cell = players_cell(world);
-  const TakenTreasure taken = take_treasure(world.localplayer, cell);
-  say(voice.treasure + (*voice.statistic_names)[taken.statistic] + "+" + std::to_string(taken.amount_shown));
+  say(take_treasure_told(world, voice));
   // Whatever key it is, it only ends the wait; the end of input ends more.
   return console::platform().read_key() == base::kEndOfInput ? Next::kLeave : Next::kGoOn;
 }
@@ -88,16 +106,14 @@ FightEnd fight_monster(game& world, const Voice& voice) {
     // Silent fights say nothing, but a fight that cannot end must be told.
     say(voice.stalemate);
   }
-  switch (fight.outcome) {
-    case Fight::Outcome::kMonsterSlain:
-      cell.type = kSlainMonsterCell;
-      return FightEnd::kWon;
-    case Fight::Outcome::kPlayerSlain:
-      return FightEnd::kDied;
-    case Fight::Outcome::kStalemate:
-      break;
-  }
-  return FightEnd::kStalemate;
+  return end_of(fight, cell);
+}
+
+FightEnd fight_monster_told(game& world, const Voice& voice, std::string& summary) {
+  game::point& cell = players_cell(world);
+  const Fight fight = resolve_fight(world.localplayer, cell.m);
+  summary = fight.outcome == Fight::Outcome::kStalemate ? voice.stalemate : voice.fight_summary(fight);
+  return end_of(fight, cell);
 }
 
 }  // namespace play

@@ -47,6 +47,11 @@ Next pick_up_treasure(game& world, const Voice& voice);
 enum class FightEnd { kWon, kStalemate, kDied };
 FightEnd fight_monster(game& world, const Voice& voice);
 
+// The same for a screen reader, each in one line for the caller to show:
+// the treasure taken; the fight fought, its summary in `summary`.
+std::string take_treasure_told(game& world, const Voice& voice);
+FightEnd fight_monster_told(game& world, const Voice& voice, std::string& summary);
+
 // Escape: the world is saved to its slot, and if that fails the player is
 // told why, once the program has ended too when the player is gone. True
 // when it was saved.

@@ -76,16 +76,16 @@ std::array<std::string, kStatusLines> status_lines(const game::player& player, c
 }
 
 // The lines above and below the cells: the borders, the status lines and the
-// row the cursor takes after the last of them.
-int lines_around_cells(const Voice& voice) {
-  return (voice.bordered_view ? kBorderLines : 0) + kStatusLines + kRowBelowStatus;
+// row the cursor takes after the last of them, or the reader rows.
+int lines_around_cells(const Voice& voice, int reader_rows) {
+  return (voice.bordered_view ? kBorderLines : 0) + kStatusLines + std::max(reader_rows, kRowBelowStatus);
 }
 
 int bar_columns(const Voice& voice) { return voice.bordered_view ? kBarColumns : 0; }
 
-console::WindowSize window_for(const Voice& voice, ViewShape shape, int status_width) {
+console::WindowSize window_for(const Voice& voice, ViewShape shape, int status_width, int reader_rows) {
   const int columns = std::max(bar_columns(voice) + kCellColumns * shape.cells, status_width);
-  return console::WindowSize{shape.rows + lines_around_cells(voice), columns};
+  return console::WindowSize{shape.rows + lines_around_cells(voice, reader_rows), columns};
 }
 
 // The largest odd number up to `available`, and at most `full`.
@@ -169,21 +169,26 @@ std::vector<std::string> wrap_to_columns(std::string_view gbk, int columns) {
 
 }  // namespace
 
-console::WindowSize full_view_size(const Voice& voice) { return window_for(voice, kFullView, kBlankLineWidth); }
+console::WindowSize full_view_size(const Voice& voice, int reader_rows) {
+  return window_for(voice, kFullView, kBlankLineWidth, reader_rows);
+}
 
-console::WindowSize smallest_view_size(const Voice& voice) { return window_for(voice, kSmallestView, 0); }
+console::WindowSize smallest_view_size(const Voice& voice, int reader_rows) {
+  return window_for(voice, kSmallestView, 0, reader_rows);
+}
 
-std::optional<ViewShape> view_shape_for(const Voice& voice, std::optional<console::WindowSize> window) {
+std::optional<ViewShape> view_shape_for(const Voice& voice, std::optional<console::WindowSize> window,
+                                        int reader_rows) {
   if (!window) return kFullView;
-  const ViewShape shape{odd_up_to(window->rows - lines_around_cells(voice), kFullView.rows),
+  const ViewShape shape{odd_up_to(window->rows - lines_around_cells(voice, reader_rows), kFullView.rows),
                         odd_up_to((window->columns - bar_columns(voice)) / kCellColumns, kFullView.cells)};
   if (shape.rows < kSmallestView.rows || shape.cells < kSmallestView.cells) return std::nullopt;
   return shape;
 }
 
-console::Canvas canvas_for(std::optional<console::WindowSize> size) {
+console::Canvas canvas_for(std::optional<console::WindowSize> size, int reader_rows) {
   if (size) return console::Canvas(size->rows, size->columns);
-  const console::WindowSize full = full_view_size(chinese_voice());
+  const console::WindowSize full = full_view_size(chinese_voice(), reader_rows);
   return console::Canvas(full.rows, kColumnsOfAnUnknownWindow);
 }
 
@@ -225,6 +230,13 @@ std::string compose_status(const game::player& player, const Voice& voice, bool 
   return out;
 }
 
+std::string status_sentences(const game::player& player, const Voice& voice) {
+  std::string sentences;
+  for (const std::string& line : status_lines(player, voice.status)) sentences += line + voice.sentence_end;
+  while (sentences.ends_with(' ')) sentences.pop_back();
+  return sentences;
+}
+
 std::string compose_frame(const game& world, const Voice& voice, bool f3) {
   const console::WindowSize full = full_view_size(voice);
   console::Canvas canvas(full.rows, full.columns);
@@ -233,14 +245,69 @@ std::string compose_frame(const game& world, const Voice& voice, bool f3) {
   return canvas.whole_stream();
 }
 
+void ReaderPage::compose(console::Canvas& canvas) {
+  const int rows = canvas.rows() - canvas.cursor_row();
+  if (rows <= 0) return;
+  // The last column stays blank: a line never waits there to wrap, which
+  // terminals take differently.
+  const int width = std::max(canvas.columns() - 1, 1);
+  place(static_cast<std::size_t>(rows), width);
+  std::size_t newest = 0;
+  std::vector<std::string> lines = lines_of_page(width, newest);
+  lines.resize(static_cast<std::size_t>(rows));
+  const int first_row = canvas.cursor_row();
+  for (std::size_t row = 0; row < lines.size(); ++row) {
+    // Blanks to the row's end: nothing of an earlier page stays behind.
+    if (row > 0) canvas.write("\n");
+    canvas.write(lines[row]);
+    canvas.write(std::string(static_cast<std::size_t>(std::max(width - console::text_columns(lines[row]), 0)), ' '));
+  }
+  canvas.leave_cursor_at(first_row + static_cast<int>(std::min(newest, lines.size() - 1)), 0);
+}
+
+std::size_t ReaderPage::rows_of(const std::string& message, int width) {
+  return std::max<std::size_t>(wrap_to_columns(message, width).size(), 1);
+}
+
+void ReaderPage::place(std::size_t rows, int width) {
+  std::size_t used = 0;
+  for (const std::string& message : page_) used += rows_of(message, width);
+  // In a window grown smaller the oldest go first.
+  while (used > rows && page_.size() > 1) {
+    used -= rows_of(page_.front(), width);
+    page_.erase(page_.begin());
+  }
+  for (std::string& message : unplaced_) {
+    const std::size_t needed = rows_of(message, width);
+    if (used > 0 && used + needed > rows) {
+      page_.clear();
+      used = 0;
+    }
+    page_.push_back(std::move(message));
+    used += needed;
+  }
+  unplaced_.clear();
+}
+
+std::vector<std::string> ReaderPage::lines_of_page(int width, std::size_t& newest) const {
+  std::vector<std::string> lines;
+  for (const std::string& message : page_) {
+    newest = lines.size();
+    std::vector<std::string> wrapped = wrap_to_columns(message, width);
+    if (wrapped.empty()) wrapped.emplace_back();
+    lines.insert(lines.end(), wrapped.begin(), wrapped.end());
+  }
+  return lines;
+}
+
 std::vector<std::string> too_small_lines(const Voice& voice, console::WindowSize needed, console::WindowSize has) {
   std::vector<std::string> lines = wrap_to_columns(voice.window_too_small(needed, has), has.columns);
   if (lines.size() > static_cast<std::size_t>(std::max(has.rows, 0))) lines.resize(static_cast<std::size_t>(has.rows));
   return lines;
 }
 
-void compose_too_small(const Voice& voice, console::WindowSize has, console::Canvas& canvas) {
-  std::vector<std::string> lines = too_small_lines(voice, smallest_view_size(voice), has);
+void compose_too_small(const Voice& voice, console::WindowSize has, console::Canvas& canvas, int reader_rows) {
+  std::vector<std::string> lines = too_small_lines(voice, smallest_view_size(voice, reader_rows), has);
   // Every row is written to its end: the notice before, or the map, may have
   // reached further. The last row ends without a line feed, which would
   // scroll.

@@ -2,6 +2,7 @@
 #include <iostream>
 #include <string>
 
+#include "console/accessibility.h"
 #include "console/escape_output.h"
 #include "console/platform.h"
 #include "persistence/result.h"
@@ -29,7 +30,9 @@ std::string printable(std::string_view text) {
 }
 
 void tell_and_wait(const std::string& lead_in, const persistence::Problem& problem, const Voice& voice) {
-  say(lead_in + printable(voice.describe(problem)) + voice.press_a_key + "\n");
+  const std::string line = lead_in + printable(voice.describe(problem)) + voice.press_a_key;
+  say(line + "\n");
+  if (console::accessibility().screen_reader && voice.reads_for_screen_readers()) console::platform().announce(line);
   console::platform().read_key();
 }
 

@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "base/crt_random.h"
+#include "world/tables.h"
 
 namespace play {
 namespace {
@@ -29,6 +30,43 @@ int128 blows_to_fell(int128 hp, int128 damage) {
 int128 damage_of(int128 attack, int128 defence) {
   const int128 damage = wrapping_sub(attack, defence);
   return damage > 0 ? damage : 0;
+}
+
+struct Offset {
+  int rows = 0;
+  int columns = 0;
+};
+
+Offset offset_of(Direction direction) {
+  switch (direction) {
+    case Direction::kUp: return {-1, 0};
+    case Direction::kDown: return {1, 0};
+    case Direction::kLeft: return {0, -1};
+    case Direction::kRight: return {0, 1};
+  }
+  return {};
+}
+
+Sighting::What what_is(int type) {
+  switch (type) {
+    case kTreasureCell: return Sighting::What::kTreasure;
+    case kInertCell: return Sighting::What::kInertCell;
+    case kMonsterCell: return Sighting::What::kMonster;
+    default: return Sighting::What::kNothing;
+  }
+}
+
+Sighting first_seen(const game& world, Direction direction, int reach) {
+  const Offset step = offset_of(direction);
+  for (int distance = 1; distance <= reach; ++distance) {
+    const long long x = static_cast<long long>(world.localplayer.x) + static_cast<long long>(step.rows) * distance;
+    const long long y = static_cast<long long>(world.localplayer.y) + static_cast<long long>(step.columns) * distance;
+    if (!in_world(x, y)) return Sighting{Sighting::What::kEdge, 0, distance};
+    const game::point& cell = world.cell(static_cast<int>(x), static_cast<int>(y));
+    const Sighting::What what = what_is(cell.type);
+    if (what != Sighting::What::kNothing) return Sighting{what, cell.level, distance};
+  }
+  return Sighting{};
 }
 
 }  // namespace
@@ -80,28 +118,25 @@ ll seed_for(const std::string& seed_text) {
 
 bool move_player(game& world, Direction direction, bool refuse_monsters) {
   game::player& player = world.localplayer;
-  long long x = player.x;
-  long long y = player.y;
-  switch (direction) {
-    case Direction::kUp:
-      --x;
-      break;
-    case Direction::kDown:
-      ++x;
-      break;
-    case Direction::kLeft:
-      --y;
-      break;
-    case Direction::kRight:
-      ++y;
-      break;
-  }
+  const Offset step = offset_of(direction);
+  const long long x = static_cast<long long>(player.x) + step.rows;
+  const long long y = static_cast<long long>(player.y) + step.columns;
   // The bound comes first: no cell outside the world is ever looked at.
   if (!in_world(x, y)) return false;
   if (refuse_monsters && world.cell(static_cast<int>(x), static_cast<int>(y)).type == kMonsterCell) return false;
   player.x = static_cast<std::int32_t>(x);
   player.y = static_cast<std::int32_t>(y);
   return true;
+}
+
+Surroundings look_around(const game& world, int reach) {
+  Surroundings around;
+  around.x = world.localplayer.x;
+  around.y = world.localplayer.y;
+  for (const Direction direction : {Direction::kUp, Direction::kDown, Direction::kLeft, Direction::kRight}) {
+    around.toward[static_cast<std::size_t>(direction)] = first_seen(world, direction, reach);
+  }
+  return around;
 }
 
 TakenTreasure take_treasure(game::player& player, game::point& cell) {

@@ -3,6 +3,7 @@
 // chooses, the seed of a new world, moves, treasures and fights. The engine
 // says what they did in the voice of its variant.
 
+#include <array>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -37,10 +38,31 @@ ll seed_from_draws(int r1, int r2, int r3, int r4);
 ll seed_for(const std::string& seed_text);
 
 enum class Direction { kUp, kDown, kLeft, kRight };
+inline constexpr std::size_t kDirections = 4;
 
 // Moves the player one cell unless that would leave the world, or, when
 // `refuse_monsters`, step onto a monster. True if the player moved.
 bool move_player(game& world, Direction direction, bool refuse_monsters);
+
+// What a sighted player reads off the map in a straight line from the
+// player: the nearest treasure, inert cell or monster (opened treasures and
+// slain monsters are nothing), or else the edge of the world.
+struct Sighting {
+  enum class What { kNothing, kTreasure, kInertCell, kMonster, kEdge };
+  What what = What::kNothing;
+  int level = 0;     // of a treasure, an inert cell or a monster
+  int distance = 0;  // in cells: 1 for the cell next to the player
+};
+
+struct Surroundings {
+  int x = 0;
+  int y = 0;
+  std::array<Sighting, kDirections> toward;  // up, down, left, right, as Direction
+};
+
+// The player's position and what lies in each of the four directions within
+// `reach` cells.
+Surroundings look_around(const game& world, int reach);
 
 // What taking a treasure showed and gave.
 struct TakenTreasure {

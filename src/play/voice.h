@@ -7,6 +7,7 @@
 
 #include "console/window_size.h"
 #include "persistence/result.h"
+#include "play/rules.h"
 #include "world/tables.h"
 
 namespace play {
@@ -65,6 +66,19 @@ struct Voice {
   std::string no_memory;
   // The line shown instead of the map when the window is too small for it.
   std::string (*window_too_small)(console::WindowSize needed, console::WindowSize has) = nullptr;
+
+  // For a screen reader (--screen-reader), what the map shows said in
+  // sentences. A voice without them (the developer's) ignores the option.
+  // After each step and at the look key: the position and the nearest thing
+  // in each direction.
+  std::string (*surroundings)(const Surroundings& around) = nullptr;
+  // A fight won or lost, in one line: the damage of a blow on each side,
+  // and who fell in which round.
+  std::string (*fight_summary)(const Fight& fight) = nullptr;
+  std::string reader_keys;  // said when the map comes
+  // Closes each status line when the status key reads them out.
+  std::string sentence_end;
+  bool reads_for_screen_readers() const { return surroundings != nullptr; }
 };
 
 const Voice& chinese_voice();

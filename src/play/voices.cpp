@@ -1,8 +1,12 @@
 // The texts of the three playthroughs. The Chinese ones are GBK bytes, the
 // developer's plain ASCII.
+#include <array>
+#include <cctype>
 #include <string>
+#include <vector>
 
 #include "base/text_encoding.h"
+#include "console/escape_output.h"
 #include "play/problem_words.h"
 #include "play/voice.h"
 #include "world/tables.h"
@@ -28,6 +32,110 @@ std::string too_small_en(console::WindowSize needed, console::WindowSize has) {
 std::string too_small_dev(console::WindowSize needed, console::WindowSize has) {
   return "Needs " + number(needed.rows) + "x" + number(needed.columns) + ", window " + number(has.rows) + "x" +
          number(has.columns);
+}
+
+// What a screen reader is told, by language. The directions come in the
+// order of Direction.
+
+const std::array<std::string, kDirections> kDirectionsZh = {GBK("上方"), GBK("下方"), GBK("左方"), GBK("右方")};
+
+std::string thing_zh(const Sighting& seen) {
+  const std::string level = number(seen.level) + GBK("级");
+  switch (seen.what) {
+    case Sighting::What::kTreasure: return level + GBK("宝物");
+    case Sighting::What::kInertCell: return level + GBK("杂物");
+    case Sighting::What::kMonster: return level + GBK("怪物");
+    case Sighting::What::kEdge: return GBK("世界边缘");
+    case Sighting::What::kNothing: break;
+  }
+  return GBK("无");
+}
+
+// "X:3 Y:5。上方：2级怪物，3格。右方：1级宝物，1格。下方、左方：无。"
+std::string surroundings_zh(const Surroundings& around) {
+  std::string text = "X:" + number(around.x) + " Y:" + number(around.y) + GBK("。");
+  std::string empty;
+  std::size_t nothing = 0;
+  for (std::size_t direction = 0; direction < kDirections; ++direction) {
+    const Sighting& seen = around.toward[direction];
+    if (seen.what == Sighting::What::kNothing) {
+      empty += (nothing++ == 0 ? "" : GBK("、")) + kDirectionsZh[direction];
+      continue;
+    }
+    text += kDirectionsZh[direction] + GBK("：") + thing_zh(seen) + GBK("，") + number(seen.distance) + GBK("格。");
+  }
+  if (nothing == kDirections) return text + GBK("视野内空无一物。");
+  if (nothing > 0) text += empty + GBK("：无。");
+  return text;
+}
+
+std::string fight_zh(const Fight& fight) {
+  std::string text = GBK("战斗：你每击造成") + std::to_string(fight.player_damage) + GBK("点伤害");
+  if (fight.monster_blows > 0) text += GBK("，怪物每击造成") + std::to_string(fight.monster_damage) + GBK("点伤害");
+  text += GBK("。第") + console::tos(fight.player_blows) + GBK("回合，");
+  return text + (fight.outcome == Fight::Outcome::kPlayerSlain ? GBK("你被怪物击杀了！") : GBK("怪物被你击杀了！"));
+}
+
+const std::array<std::string, kDirections> kDirectionsEn = {"up", "down", "left", "right"};
+
+std::string capitalised(std::string text) {
+  if (!text.empty()) text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+  return text;
+}
+
+// "a", "a and b", "a, b and c".
+std::string listed_en(const std::vector<std::string>& words) {
+  std::string text;
+  for (std::size_t at = 0; at < words.size(); ++at) {
+    if (at > 0) text += at + 1 == words.size() ? " and " : ", ";
+    text += words[at];
+  }
+  return text;
+}
+
+std::string thing_en(const Sighting& seen) {
+  const std::string level = "a level-" + number(seen.level) + " ";
+  switch (seen.what) {
+    case Sighting::What::kTreasure: return level + "treasure";
+    case Sighting::What::kInertCell: return level + "inert object";
+    case Sighting::What::kMonster: return level + "monster";
+    case Sighting::What::kEdge: return "the edge of the world";
+    case Sighting::What::kNothing: break;
+  }
+  return "nothing";
+}
+
+// "X:3 Y:5. Up: a level-2 monster, 3 cells. Right: a level-1 treasure, 1
+// cell. Down and left: nothing."
+std::string surroundings_en(const Surroundings& around) {
+  std::string text = "X:" + number(around.x) + " Y:" + number(around.y) + ".";
+  std::vector<std::string> empty;
+  for (std::size_t direction = 0; direction < kDirections; ++direction) {
+    const Sighting& seen = around.toward[direction];
+    if (seen.what == Sighting::What::kNothing) {
+      empty.push_back(kDirectionsEn[direction]);
+      continue;
+    }
+    text += ' ';
+    text += capitalised(kDirectionsEn[direction]) + ": " + thing_en(seen) + ", " + number(seen.distance) +
+            (seen.distance == 1 ? " cell." : " cells.");
+  }
+  if (empty.size() == kDirections) return text + " Nothing in view.";
+  if (!empty.empty()) {
+    text += ' ';
+    text += capitalised(listed_en(empty)) + ": nothing.";
+  }
+  return text;
+}
+
+std::string fight_en(const Fight& fight) {
+  std::string text = "A battle: you dealt ";
+  text += std::to_string(fight.player_damage) + " damage a blow";
+  if (fight.monster_blows > 0) text += ", the monster " + std::to_string(fight.monster_damage);
+  text += ". ";
+  const std::string round = console::tos(fight.player_blows);
+  if (fight.outcome == Fight::Outcome::kPlayerSlain) return text + "The monster killed you in round " + round + "!";
+  return text + "You killed the monster in round " + round + "!";
 }
 
 Voice make_chinese() {
@@ -67,6 +175,11 @@ Voice make_chinese() {
   v.press_a_key = GBK("（按任意键继续）");
   v.no_memory = GBK("内存不足，无法创建世界。按任意键返回。");
   v.window_too_small = too_small_zh;
+
+  v.surroundings = surroundings_zh;
+  v.fight_summary = fight_zh;
+  v.reader_keys = GBK("方向键行走。按L重听周围情况，按S朗读状态，按Esc保存世界并离开。");
+  v.sentence_end = GBK("。");
   return v;
 }
 
@@ -110,10 +223,17 @@ Voice make_english() {
   v.press_a_key = " (press any key)";
   v.no_memory = "Not enough memory for the world. Press any key to return.";
   v.window_too_small = too_small_en;
+
+  v.surroundings = surroundings_en;
+  v.fight_summary = fight_en;
+  v.reader_keys = "Arrow keys walk. L says again what is around you, S reads your statistics, Esc saves the world "
+                  "and leaves it.";
+  v.sentence_end = ". ";
   return v;
 }
 
-// Terse: bare prompts, no announcements, silent fights, bare numbers.
+// Terse: bare prompts, no announcements, silent fights, bare numbers; and
+// nothing for a screen reader.
 Voice make_developer() {
   Voice v;
   v.world_label = "World:";

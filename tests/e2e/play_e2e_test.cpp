@@ -24,6 +24,12 @@ using namespace e2e;
 
 const std::string kProgram = LANTERNVALE_BINARY;
 
+std::size_t count(const std::string& text, const std::string& piece) {
+  std::size_t found = 0;
+  for (std::size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1)) ++found;
+  return found;
+}
+
 void expect_exit(PtySession& session) {
   const e2e::ExitStatus status = session.wait_for_exit();
   EXPECT_TRUE(status.exited_with(0)) << status;
@@ -91,6 +97,128 @@ TEST(Encounters, TreasuresAndFightsChangeTheWorldOnlyUntilADeath) {
   EXPECT_NE(session.raw_output().find("You find a treasure!Effect:Attack+20X:1 Y:0\r\nCultivation:0 Spiritual "
                                       "Power:0\r\nAttack Power:30 Defense:5 HP:100"),
             std::string::npos);
+  session.send("3");
+  expect_exit(session);
+}
+
+// --no-delay takes the pauses away and nothing else: the same keys make the
+// game write the same bytes and leave the same save. The keys are typed at
+// once, each time from the menu, so that each is read at the same point of
+// the game whether it pauses or not: a treasure, a fight won, Escape; then a
+// fight lost.
+TEST(NoDelay, TheSameKeysWriteTheSameBytesAndLeaveTheSameSave) {
+  std::vector<std::string> outputs;
+  std::vector<std::string> saves;
+  for (const bool no_delay : {false, true}) {
+    CraftedWorld crafted;
+    craft_encounters(crafted);
+    SessionOptions options = big_window();
+    if (no_delay) options.arguments = {"--no-delay"};
+    PtySession session(kProgram, crafted.saved_into(options));
+    // The menu drawn for the n-th time, and waiting for its key.
+    const auto menu_drawn = [&session](std::size_t times) {
+      return session.wait_until([&] { return count(session.raw_output(), "|1.开始游戏|") == times; }) &&
+             wait_for_menu(session, kChineseMenu);
+    };
+    ASSERT_TRUE(menu_drawn(1)) << session.screen_text();
+    session.send(std::string("11\r") + kDown + "x" + kUp + kRight + kEscape);
+    ASSERT_TRUE(menu_drawn(2)) << session.screen_text();
+    session.send(std::string("11\r") + kLeft + kDown + kDown);
+    ASSERT_TRUE(menu_drawn(3)) << session.screen_text();
+    session.send("3");
+    expect_exit(session);
+    outputs.push_back(session.raw_output());
+    saves.push_back(SaveFile::read(fs::path(session.working_directory()) / "saves" / "crafted.dat").bytes);
+  }
+  EXPECT_EQ(outputs[0], outputs[1]);
+  EXPECT_EQ(count(outputs[1], "你被怪物击杀了！"), 1u);
+  EXPECT_TRUE(saves[0] == saves[1]);
+  EXPECT_EQ(SaveFile{saves[1]}.cell_type(0, 1), 8);
+}
+
+// For a screen reader, each step is told below the status lines in a line
+// the cursor is left on: where the player stands and the nearest thing in
+// each direction within the view (the edge of the world, monsters of every
+// level, nothing); L tells it again and S reads the status lines.
+TEST(ScreenReader, EachStepIsToldInALineWhereTheCursorWaits) {
+  CraftedWorld crafted;
+  crafted.world.worldname = "told";
+  crafted.world.localplayer.x = -502;  // the edge is 11 cells up: out of view
+  const auto monster = [&](int x, int y, int level) {
+    crafted.place_monster(x, y, 1, 1, 10);
+    crafted.world.cell(x, y).level = level;
+  };
+  monster(-502, 11, 4);  // 11 cells to the right of the start: out of view
+  monster(-503, -3, 1);
+  monster(-503, 10, 2);
+  monster(-508, 1, 3);
+  monster(-501, 1, 0);
+  SessionOptions options = window_of(30, 200);
+  options.arguments = {"--screen-reader"};
+  PtySession session(kProgram, crafted.saved_into(options));
+  // The newest line told, on the row where the cursor shows; `before` on
+  // the rows above it.
+  const auto told = [&session](const std::string& line, const Rows& before = {}) {
+    return session.wait_until([&] {
+      const Cursor cursor = session.cursor();
+      const int first = cursor.row - static_cast<int>(before.size());
+      Rows expected = before;
+      expected.push_back(line);
+      return cursor.visible && cursor.column == 0 && first >= 26 &&
+             session.rows(first, static_cast<int>(expected.size())) == expected;
+    });
+  };
+  // The walk: up, right, down, told; then back where it began.
+  struct Step {
+    const char* key;
+    const char* chinese;
+    const char* english;
+  };
+  const Step walk[] = {
+      {kUp, "X:-503 Y:0。上方：世界边缘，10格。左方：1级怪物，3格。右方：2级怪物，10格。下方：无。",
+       "X:-503 Y:0. Up: the edge of the world, 10 cells. Left: a level-1 monster, 3 cells. Right: a level-2 "
+       "monster, 10 cells. Down: nothing."},
+      {kRight, "X:-503 Y:1。上方：3级怪物，5格。下方：0级怪物，2格。左方：1级怪物，4格。右方：2级怪物，9格。",
+       "X:-503 Y:1. Up: a level-3 monster, 5 cells. Down: a level-0 monster, 2 cells. Left: a level-1 monster, 4 "
+       "cells. Right: a level-2 monster, 9 cells."},
+      {kDown, "X:-502 Y:1。上方：3级怪物，6格。下方：0级怪物，1格。右方：4级怪物，10格。左方：无。",
+       "X:-502 Y:1. Up: a level-3 monster, 6 cells. Down: a level-0 monster, 1 cell. Right: a level-4 monster, 10 "
+       "cells. Left: nothing."},
+  };
+
+  ASSERT_TRUE(wait_for_menu(session, kChineseMenu)) << session.screen_text();
+  ASSERT_TRUE(open_first_save(session, "told")) << session.screen_text();
+  ASSERT_TRUE(wait_for_map(session, crafted.world, true)) << session.screen_text();
+  ASSERT_TRUE(told("方向键行走。按L重听周围情况，按S朗读状态，按Esc保存世界并离开。",
+                   {"X:-502 Y:0。视野内空无一物。"}))
+      << session.screen_text();
+  for (const Step& step : walk) {
+    session.send(step.key);
+    ASSERT_TRUE(told(step.chinese)) << session.screen_text();
+  }
+  session.send("l");
+  ASSERT_TRUE(told(walk[2].chinese, {walk[2].chinese})) << session.screen_text();
+  session.send(std::string(kUp) + kLeft + kDown);
+  ASSERT_TRUE(told("X:-502 Y:0。视野内空无一物。")) << session.screen_text();
+  session.send(kEscape);
+  ASSERT_TRUE(wait_for_menu(session, kChineseMenu)) << session.screen_text();
+
+  ASSERT_NO_FATAL_FAILURE(switch_to_english(session));
+  session.send("1");
+  ASSERT_TRUE(session.wait_for_text("Archive location:told")) << session.screen_text();
+  session.send("1\r");
+  ASSERT_TRUE(told("Arrow keys walk. L says again what is around you, S reads your statistics, Esc saves the world "
+                   "and leaves it.",
+                   {"X:-502 Y:0. Nothing in view."}))
+      << session.screen_text();
+  for (const Step& step : walk) {
+    session.send(step.key);
+    ASSERT_TRUE(told(step.english)) << session.screen_text();
+  }
+  session.send("S");
+  ASSERT_TRUE(told("X:-502 Y:1. Cultivation:0 Spiritual Power:0. Attack Power:10 Defense:5 HP:100.")) << session.screen_text();
+  session.send(kEscape);
+  ASSERT_TRUE(wait_for_menu(session, kEnglishMenu)) << session.screen_text();
   session.send("3");
   expect_exit(session);
 }

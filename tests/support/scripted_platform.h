@@ -96,6 +96,7 @@ class ScriptedPlatform : public console::Platform {
   bool ended = false;            // input ended by other means than reading (a hang-up)
   std::optional<console::WindowSize> window;  // unknown unless a test sets it
   std::string kept_after_exit;
+  std::vector<std::string> announced;
 
   // Each start is a new run: later keys are not typed before its window ends.
   void start() override {
@@ -150,6 +151,7 @@ class ScriptedPlatform : public console::Platform {
   }
   void set_title(const std::string& gbk_title) override { titles.push_back(gbk_title); }
   std::string program_path() override { return program_path_text; }
+  void announce(const std::string& gbk_line) override { announced.push_back(gbk_line); }
 
   // Types the characters of `keys` once the menus are up.
   void type(std::string_view keys) {

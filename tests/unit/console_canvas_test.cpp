@@ -93,4 +93,21 @@ TEST(Difference, WritesOnlyWhatChangedTheCheapestWayAndLeavesCursorAndColourAsTh
   }
 }
 
+// A cursor left showing at a cell (for a screen reader) is where the next
+// difference starts from, and stays shown until a frame leaves it hidden.
+TEST(Difference, ACursorLeftShowingIsMovedOnlyWhereItMustBe) {
+  Canvas shown_at_start = drawn(3, 10, {{kSilver, "ab\nnew"}});
+  shown_at_start.leave_cursor_at(1, 0);
+  EXPECT_EQ(shown_at_start.whole_stream(), "\x1b[?25l\x1b[H" + kSilverSequence + "ab\nnew\x1b[2H\x1b[?25h");
+  const Canvas screen = screen_after(shown_at_start);
+
+  EXPECT_EQ(console::difference(screen, shown_at_start), "");
+  Canvas newer = drawn(3, 10, {{kSilver, "ab\nnew\nnewer"}});
+  newer.leave_cursor_at(2, 0);
+  EXPECT_EQ(console::difference(screen, newer), "\nnewer\r");
+  EXPECT_EQ(console::difference(screen, drawn(3, 10, {{kSilver, "aB\nnew"}})), "\x1b[1;2HB\x1b[?25l\nnew");
+  EXPECT_EQ(console::difference(screen_after(drawn(3, 10, {{kSilver, "ab\nnew"}})), shown_at_start),
+            "\r\x1b[?25h");
+}
+
 }  // namespace

@@ -13,13 +13,16 @@ using frontend::Request;
 using frontend::SaveHome;
 
 // A parse result in one line: "error: <problem>", or the request, where the
-// game runs, the colours and the words ignored, e.g. "play dir:saves 256 [a]".
+// game runs, the colours, the switches on and the words ignored, e.g.
+// "play dir:saves 256 no-delay [a]".
 std::string outcome(const CommandLine& line) {
   if (line.request == Request::kUsageError) return "error: " + line.problem;
   const char* requests[] = {"play", "help", "version", "show-paths"};
   const std::string homes[] = {"here", "dir:" + line.directory, "variable:" + line.directory, "user"};
   std::string text = std::string(requests[static_cast<int>(line.request)]) + " " +
                      homes[static_cast<int>(line.save_home)] + " " + frontend::colour_choice_name(line.colour);
+  if (line.no_delay) text += " no-delay";
+  if (line.screen_reader) text += " screen-reader";
   for (const std::string& word : line.ignored) text += " [" + word + "]";
   return text;
 }
@@ -31,8 +34,22 @@ struct Case {
 };
 
 const OptionVariables kNone;
-const OptionVariables kDirVariable{"v", std::nullopt};
-OptionVariables colour_variable(const char* value) { return {std::nullopt, value}; }
+const OptionVariables kDirVariable = [] {
+  OptionVariables variables;
+  variables.directory = "v";
+  return variables;
+}();
+OptionVariables colour_variable(const char* value) {
+  OptionVariables variables;
+  variables.colour = value;
+  return variables;
+}
+OptionVariables switch_variables(const char* no_delay, const char* screen_reader) {
+  OptionVariables variables;
+  if (no_delay != nullptr) variables.no_delay = no_delay;
+  if (screen_reader != nullptr) variables.screen_reader = screen_reader;
+  return variables;
+}
 
 TEST(CommandLine, EachArgumentListGivesItsRequestOrItsUsageError) {
   const std::string colour_words = "auto, 24bit, 256, 16 or none";
@@ -72,6 +89,14 @@ TEST(CommandLine, EachArgumentListGivesItsRequestOrItsUsageError) {
       {{"--color=8"}, kNone, "error: invalid colour '8' for --color: use " + colour_words},
       {{"--color"}, kNone, "error: option '--color' needs one of " + colour_words},
       {{"-V"}, colour_variable("TrueColor"), "error: invalid LANTERNVALE_COLOR 'TrueColor': use " + colour_words},
+      // The switches: on by the option whatever the variable says, else by
+      // the variable's 1; 0 is off; anything else is a mistake.
+      {{"--no-delay", "--screen-reader"}, kNone, "play here auto no-delay screen-reader"},
+      {{"--screen-reader"}, switch_variables("0", "0"), "play here auto screen-reader"},
+      {{}, switch_variables("1", "0"), "play here auto no-delay"},
+      {{}, switch_variables(nullptr, "1"), "play here auto screen-reader"},
+      {{"--no-delay=1"}, kNone, "error: option '--no-delay' takes no value"},
+      {{"--no-delay"}, switch_variables(nullptr, "yes"), "error: invalid LANTERNVALE_SCREEN_READER 'yes': use 1 or 0"},
   };
   for (const Case& expected : cases) {
     std::string arguments;

@@ -14,6 +14,7 @@
 
 #include "base/key_codes.h"
 #include "base/text_encoding.h"
+#include "console/accessibility.h"
 #include "console/platform.h"
 #include "persistence/save_slot.h"
 #include "play/engine.h"
@@ -185,6 +186,44 @@ TEST_F(Playthrough, AFightOfMoreThanAHundredExchangesShowsItsFirstAndOneLineForT
   EXPECT_EQ(count(text, GBK("个回合")), 1u);
   EXPECT_EQ(platform.sleeps.size(), 199u + 1 + 10 + 1);
   EXPECT_TRUE(world.cell(0, 1).type == 8 && world.cell(0, 2).type == 8);
+}
+
+// For a screen reader every step, treasure and fight is one line told with
+// the frame (and announced), without a pause; a treasure and a death wait
+// for a key once their line is on the screen.
+TEST_F(Playthrough, ForAScreenReaderEncountersAreToldInALineEachAndATreasureOrADeathWaitsForAKey) {
+  struct ScreenReaderOn {
+    ScreenReaderOn() { console::set_accessibility({false, true}); }
+    ~ScreenReaderOn() { console::set_accessibility({}); }
+  } screen_reader;
+  world.cell(0, 1).type = 1;
+  world.cell(0, 1).b = {0, 20};
+  place_monster(0, 2, 25, 0, 90);    // falls in round 3
+  place_monster(0, 3, 60, 6, 1800);  // wins in round 2
+  for (int y = 1; y <= 3; ++y) world.cell(0, y).level = y;
+  platform.sizes = {{30, 200}};
+  block_saves();
+  press({224, 77, 'k', 224, 77, 224, 77, 'k'});
+  EXPECT_EQ(play_frames(play::chinese_voice()), 0);
+  const std::string treasure = GBK("你找到了一个宝物！效果：攻击+20（按任意键继续）");
+  const std::string death = GBK("战斗：你每击造成24点伤害，怪物每击造成55点伤害。第2回合，你被怪物击杀了！（按任意键继续）");
+  EXPECT_EQ(platform.announced,
+            (std::vector<std::string>{GBK("X:0 Y:0。右方：1级宝物，1格。上方、下方、左方：无。"),
+                                      play::chinese_voice().reader_keys,
+                                      GBK("X:0 Y:1。右方：2级怪物，1格。上方、下方、左方：无。"), treasure,
+                                      GBK("X:0 Y:2。右方：3级怪物，1格。上方、下方、左方：无。"),
+                                      GBK("战斗：你每击造成30点伤害，怪物每击造成20点伤害。第3回合，怪物被你击杀了！"),
+                                      GBK("X:0 Y:3。视野内空无一物。"), death}));
+  // Each line is written once, with the frame before its key wait: the
+  // treasure's is the third key read, the death's the last.
+  const std::string text = out.text();
+  EXPECT_EQ(count(text, treasure), 1u);
+  EXPECT_EQ(count(text.substr(0, text.find(treasure)), kWait), 2u);
+  EXPECT_EQ(count(text, death), 1u);
+  EXPECT_EQ(count(text.substr(text.find(death)), kWait), 1u);
+  EXPECT_TRUE(platform.sleeps.empty());
+  EXPECT_TRUE(platform.typed.empty());
+  EXPECT_TRUE(world.cell(0, 1).type == 5 && world.cell(0, 2).type == 8 && world.cell(0, 3).type == 3);
 }
 
 // Escape could not save: the player is back in the world (and frees the

@@ -27,7 +27,9 @@ export class GameHost {
   // `terminal`: the xterm.js Terminal. `storage`: a promise of the storage
   // (storage.js), which the game needs only once it touches a file.
   // `programUrl`: the address of the module. `events`: the page's callbacks
-  // onWaitingForPlayer(), onEnded(), onFilesChanged().
+  // onWaitingForPlayer(), onEnded(), onFilesChanged(), and for a screen
+  // reader (--screen-reader) onScreenReader() at the start and
+  // onAnnouncement(line) for each line it should say.
   constructor({ terminal, storage, programUrl, events }) {
     this.terminal = terminal;
     this.storage = storage;
@@ -119,6 +121,14 @@ export class GameHost {
 
   gameEnded() {
     this.events.onEnded();
+  }
+
+  followScreenReader() {
+    this.events.onScreenReader();
+  }
+
+  announce(line) {
+    this.events.onAnnouncement(line);
   }
 
   // --- Replies, and the game's text encoding ---

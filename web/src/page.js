@@ -27,7 +27,11 @@ const kSaveExtension = '.dat';
 const kLongestUploadName = 255 - '..lock'.length;
 
 // What the terminal sends for the keys of the touch buttons, as xterm.js does.
-const kTouchKeys = { up: '\x1b[A', down: '\x1b[B', right: '\x1b[C', left: '\x1b[D', f3: '\x1bOR', escape: '\x1b' };
+// L and S, shown for a screen reader (--screen-reader), say again what is
+// around and read the statistics.
+const kTouchKeys = {
+  up: '\x1b[A', down: '\x1b[B', right: '\x1b[C', left: '\x1b[D', f3: '\x1bOR', escape: '\x1b', look: 'l', status: 's',
+};
 
 // The whole map wants 44 columns: a narrow screen gets a smaller font first.
 const kMapColumns = 44;
@@ -71,6 +75,28 @@ function makeTerminal() {
   new ResizeObserver(fitToPage).observe(element('terminal'));
   terminal.focus();
   return terminal;
+}
+
+// For a screen reader (--screen-reader): xterm.js keeps the screen's rows
+// where the reader can go through them, and reads out what is written; the
+// lines the game says for the listener go to the page's own live region. On
+// the map xterm.js would read out every cell a step redraws, as rows of
+// symbols, so its live region is kept quiet from a line of the game until
+// the next key.
+function followScreenReader(terminal) {
+  terminal.options.screenReaderMode = true;
+  for (const button of document.querySelectorAll('#touch-keys [hidden]')) button.hidden = false;
+  terminal.onData(() => {
+    element('announcement').replaceChildren();
+    for (const region of terminal.element.querySelectorAll('.live-region')) region.setAttribute('aria-live', 'assertive');
+  });
+}
+
+function announce(terminal, line) {
+  for (const region of terminal.element.querySelectorAll('.live-region')) region.setAttribute('aria-live', 'off');
+  const said = document.createElement('p');
+  said.textContent = line;
+  element('announcement').append(said);
 }
 
 // The names of the saves in saves/, and the room everything there takes.
@@ -185,6 +211,8 @@ async function main() {
       onWaitingForPlayer: () => resolveReady(),
       onEnded: () => resolveEnded(),
       onFilesChanged: () => opening.then(showSaves),
+      onScreenReader: () => followScreenReader(terminal),
+      onAnnouncement: (line) => announce(terminal, line),
     },
   });
   // Keys typed before the game runs wait for it (Tab held at the start

@@ -1,8 +1,9 @@
 // The game in real browsers (make test-web): the menus in both languages, a
 // new world from the seed "abc" whose save is the native build's byte for
 // byte, a crafted save uploaded and played (walking, F3, a treasure, a
-// fight), Escape saving, a reload that finds the world's progress kept, and
-// a second tab refused the world the first one plays. Chromium keeps the
+// fight), Escape saving, a reload that finds the world's progress kept, a
+// second tab refused the world the first one plays, and the game for a
+// screen reader, whose lines the page's live region says. Chromium keeps the
 // saves in OPFS, Firefox in IndexedDB, so each storage is played through.
 //
 // Usage: node web/tests/play_test.mjs SITE FIXTURES [BROWSER...]
@@ -15,7 +16,7 @@ import { createHash } from 'node:crypto';
 import { existsSync, mkdtempSync, readFileSync, readdirSync, rmSync, statSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
-import { openGame, press, startBrowser, waitForText } from './browser.mjs';
+import { openGame, press, screenText, startBrowser, waitForText } from './browser.mjs';
 
 const [site, fixtures, ...browsers] = process.argv.slice(2);
 if (!site || !fixtures) {
@@ -77,6 +78,45 @@ async function uploadSave(page, name) {
   await input.uploadFile(nativeSave(name));
   await page.waitForFunction((file) => document.getElementById('message').textContent.startsWith(file + ' uploaded'),
                              { timeout: 60000 }, name);
+}
+
+// The lines of the page's live region as a screen reader finds them: from
+// the page's accessibility tree where the browser gives puppeteer one
+// (Chromium), else from the page itself.
+async function spokenLines(page, browserName) {
+  if (browserName !== 'chromium') {
+    return page.$$eval('#announcement p', (lines) => lines.map((line) => line.textContent));
+  }
+  const tree = await page.accessibility.snapshot({ interestingOnly: false });
+  const find = (node) => (node.role === 'log' ? node : (node.children || []).map(find).find(Boolean));
+  const texts = (node) => (node.role === 'StaticText' ? [node.name] : (node.children || []).flatMap(texts));
+  const log = find(tree);
+  return log ? texts(log) : [];
+}
+
+async function waitForSpoken(page, browserName, line) {
+  const deadline = Date.now() + 20000;
+  for (;;) {
+    const lines = await spokenLines(page, browserName);
+    if (lines.includes(line)) return;
+    assert.ok(Date.now() < deadline, `the live region never said ${line}; it says ${JSON.stringify(lines)}`);
+    await new Promise((resolve) => setTimeout(resolve, 50));
+  }
+}
+
+// Waits until the row of the terminal where the cursor is shows `line`.
+async function waitForCursorRow(page, line) {
+  const deadline = Date.now() + 20000;
+  for (;;) {
+    const [row, cursor] = await page.evaluate(() => {
+      const buffer = window.lanternvale.terminal.buffer.active;
+      // The game fills the row with blanks, which the terminal keeps as text.
+      return [buffer.getLine(buffer.baseY + buffer.cursorY).translateToString().trimEnd(), [buffer.cursorY, buffer.cursorX]];
+    });
+    if (row === line) return;
+    assert.ok(Date.now() < deadline, `the cursor (${cursor}) is on ${JSON.stringify(row)}, not ${line}:\n${await screenText(page)}`);
+    await new Promise((resolve) => setTimeout(resolve, 50));
+  }
 }
 
 const kStorageOf = { chromium: 'OPFS', firefox: 'IndexedDB' };
@@ -183,6 +223,22 @@ async function play(browserName) {
     await openListed(second, 'crafted', '世界名：', kChineseChoice);
     await waitForText(second, 'YY', 60000);
     console.log(`${browserName}: a second tab is refused the world in play, and opens it once it is left`);
+
+    // For a screen reader: a step from the slain monster to the start, told
+    // on the row where the cursor waits and said by the page's live region.
+    await press(second, 'Escape');
+    await waitForText(second, kChineseMenu, 60000);
+    const listener = (await openGame(run.browser, run.address, `${query}&arg=--screen-reader`)).page;
+    await waitForText(listener, kChineseMenu);
+    assert.equal(await listener.evaluate(() => window.lanternvale.terminal.options.screenReaderMode), true);
+    await press(listener, '1');
+    await openListed(listener, 'crafted', '世界名：', kChineseChoice);
+    await waitForText(listener, 'YY', 60000);
+    await press(listener, 'ArrowLeft');
+    const told = 'X:0 Y:0。视野内空无一物。';
+    await waitForSpoken(listener, browserName, told);
+    await waitForCursorRow(listener, told);
+    console.log(`${browserName}: for a screen reader a step is told on the screen and in the live region`);
   } catch (error) {
     error.message = `${browserName}: ${error.message}`;
     throw error;

@@ -293,7 +293,7 @@ export class GameHost {
   // Resolves with the lock's id, kHeldElsewhere or kLockFailed.
   lock(name) {
     if (!navigator.locks) {
-      this.reply(encoder.encode('this browser gives no locks (Web Locks)'));
+      this.reply(encoder.encode('the browser gives this page no locks (Web Locks need https or localhost)'));
       return Promise.resolve(kLockFailed);
     }
     return new Promise((resolve) => {

@@ -20,20 +20,8 @@ bench=false
 [ "${1:-}" = "--optional" ] && optional=true
 [ "${1:-}" = "--bench" ] && bench=true
 [ "${LANTERNVALE_WEB_REQUIRED:-0}" = 1 ] && optional=false
-if $optional && [ "${LANTERNVALE_SKIP_WEB:-0}" = 1 ]; then
-  echo "The game in a browser not checked: LANTERNVALE_SKIP_WEB=1."
-  exit 0
-fi
-
-status=0
-scripts/install-deps.sh web-test || status=$?
-if [ "$status" -ne 0 ]; then
-  if [ "$status" -eq 3 ] && $optional; then
-    echo "The game in a browser not checked: its tools are missing (see above)."
-    exit 0
-  fi
-  exit "$status"
-fi
+. scripts/optional-check.sh
+install_or_skip "$optional" LANTERNVALE_SKIP_WEB web-test "The game in a browser"
 
 jobs="${JOBS:-2}"
 make --no-print-directory web JOBS="$jobs"

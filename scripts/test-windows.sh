@@ -20,20 +20,8 @@ cd "$(dirname "$0")/.."
 optional=false
 [ "${1:-}" = "--optional" ] && optional=true
 [ "${LANTERNVALE_WINDOWS_REQUIRED:-0}" = 1 ] && optional=false
-if $optional && [ "${LANTERNVALE_SKIP_WINDOWS:-0}" = 1 ]; then
-  echo "Windows build not checked: LANTERNVALE_SKIP_WINDOWS=1."
-  exit 0
-fi
-
-status=0
-scripts/install-deps.sh windows-test || status=$?
-if [ "$status" -ne 0 ]; then
-  if [ "$status" -eq 3 ] && $optional; then
-    echo "Windows build not checked: its tools are missing (see above)."
-    exit 0
-  fi
-  exit "$status"
-fi
+. scripts/optional-check.sh
+install_or_skip "$optional" LANTERNVALE_SKIP_WINDOWS windows-test "Windows build"
 
 build="${LANTERNVALE_WINDOWS_BUILD:-build/windows-tests}"
 jobs="${JOBS:-2}"

@@ -165,12 +165,13 @@ void Canvas::show(const Canvas& drawn) {
     Cell& cell = cells_[i];
     // Half of a wide character written over leaves the other half as only
     // the terminal knows.
-    const bool same_row_next = i + 1 < count && (i + 1) % static_cast<std::size_t>(columns_) != 0;
+    const std::size_t columns = static_cast<std::size_t>(columns_);
+    const bool same_row_next = i + 1 < count && (i + 1) % columns != 0;
     if (cell.kind == Cell::Kind::kWide && shown.kind != Cell::Kind::kWide && same_row_next &&
         !drawn.cells_[i + 1].known()) {
       cells_[i + 1] = Cell{};
     }
-    if (cell.kind == Cell::Kind::kWideRight && shown.kind != Cell::Kind::kWideRight && i % static_cast<std::size_t>(columns_) != 0 &&
+    if (cell.kind == Cell::Kind::kWideRight && shown.kind != Cell::Kind::kWideRight && i % columns != 0 &&
         !drawn.cells_[i - 1].known()) {
       cells_[i - 1] = Cell{};
     }

@@ -42,9 +42,7 @@ struct Cell {
   int width() const { return kind == Kind::kWide ? 2 : 1; }
   // Same character in the same colour, `colour` the one this cell shows in.
   bool looks_like(const Cell& other, CellColour colour_shown) const {
-    return kind == other.kind && length == other.length &&
-           bytes == other.bytes &&
-           colour_shown == other.colour;
+    return kind == other.kind && length == other.length && bytes == other.bytes && colour_shown == other.colour;
   }
 };
 
@@ -120,8 +118,9 @@ class Canvas {
 // The bytes that turn a terminal showing `front` (whose cursor and colour
 // stand where its whole stream left them) into one showing `back`, the
 // cursor (where it is and whether it shows) and the colour in force left
-// where back's whole stream leaves them. Nothing when that can't be done exactly: another size, a canvas
-// that doesn't fit, a colour nobody knows to be written.
+// where back's whole stream leaves them. Nothing when that can't be done
+// exactly: another size, a canvas that doesn't fit, a colour nobody knows
+// to be written.
 std::optional<std::string> difference(const Canvas& front, const Canvas& back);
 
 // The screen the map's frames are drawn on, and what it shows: the canvas of

@@ -320,8 +320,6 @@ void PosixPlatform::write_out(int fd, std::string_view bytes) {
 }
 
 void PosixPlatform::connect_streams() {
-  // Stopping the synchronisation replaces the streams' buffers, so it comes first.
-  std::ios::sync_with_stdio(false);
   output_buffer_ = new TerminalOutputBuffer(
       [](std::string_view bytes) {
         posix_platform().takeover_.keep_drawing(bytes);
@@ -330,9 +328,6 @@ void PosixPlatform::connect_streams() {
       encoding_, &cursor_);
   error_buffer_ = new TerminalOutputBuffer(
       [](std::string_view bytes) { posix_platform().write_out(kErrorFd, bytes); }, encoding_);
-  std::cout.rdbuf(output_buffer_);
-  std::cerr.rdbuf(error_buffer_);
-  std::clog.rdbuf(error_buffer_);
 
   KeyReader& reader = keys();
   if (input_is_terminal_) {
@@ -358,7 +353,7 @@ void PosixPlatform::connect_streams() {
     line_editor_ = new LineEditor(reader);
   }
   input_buffer_ = new LineInputBuffer(*line_editor_);
-  std::cin.rdbuf(input_buffer_);
+  connect_standard_streams(output_buffer_, error_buffer_, input_buffer_);
 }
 
 KeyReader& PosixPlatform::keys() {

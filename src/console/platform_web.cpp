@@ -189,14 +189,9 @@ std::string WebPlatform::program_path() {
 }
 
 void WebPlatform::connect_streams() {
-  // Stopping the synchronisation replaces the streams' buffers, so it comes first.
-  std::ios::sync_with_stdio(false);
   // The page has one screen: errors are shown on it like everything else.
   output_buffer_ = new TerminalOutputBuffer(write_to_terminal, kTerminalEncoding, &cursor_);
   error_buffer_ = new TerminalOutputBuffer(write_to_terminal, kTerminalEncoding);
-  std::cout.rdbuf(output_buffer_);
-  std::cerr.rdbuf(error_buffer_);
-  std::clog.rdbuf(error_buffer_);
 
   auto echo = [this, encoder = std::make_shared<OutputEncoder>(kTerminalEncoding)](std::string_view gbk) {
     cursor_.observe(gbk);
@@ -209,7 +204,7 @@ void WebPlatform::connect_streams() {
   };
   line_editor_ = new LineEditor(keys(), echo, start_column);
   input_buffer_ = new LineInputBuffer(*line_editor_);
-  std::cin.rdbuf(input_buffer_);
+  connect_standard_streams(output_buffer_, error_buffer_, input_buffer_);
 }
 
 KeyReader& WebPlatform::keys() {

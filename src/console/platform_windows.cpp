@@ -322,7 +322,9 @@ class ConsoleKeys {
     if (event.EventType == WINDOW_BUFFER_SIZE_EVENT) note_screen_change();
     const std::optional<KeyPress> key = key_of(event);
     if (!key) return false;
-    for (int index = 0; index < key->size; ++index) waiting_codes_.push_back(key->codes[static_cast<std::size_t>(index)]);
+    for (int index = 0; index < key->size; ++index) {
+      waiting_codes_.push_back(key->codes[static_cast<std::size_t>(index)]);
+    }
     return true;
   }
 
@@ -463,10 +465,9 @@ class WindowsPlatform final : public Platform {
   // pieces, each drawn at once: the map would flicker as it is redrawn. The
   // buffer is never freed: the streams flush it once more at exit.
   void connect_output() {
-    // Stopping the synchronisation replaces the streams' buffers, so it comes first.
-    std::ios::sync_with_stdio(false);
-    std::cout.rdbuf(output_is_console_ ? new TerminalOutputBuffer(write_to_console, TerminalEncoding::kUtf8)
-                                       : new TerminalOutputBuffer(write_to_file, TerminalEncoding::kGbk));
+    connect_standard_streams(output_is_console_
+                                 ? new TerminalOutputBuffer(write_to_console, TerminalEncoding::kUtf8)
+                                 : new TerminalOutputBuffer(write_to_file, TerminalEncoding::kGbk));
   }
 
   bool started_ = false;

@@ -95,7 +95,9 @@ EncodingEnvironment encoding_environment() {
 
 int character_columns(std::string_view gbk_character, TerminalEncoding encoding) {
   if (encoding == TerminalEncoding::kGbk || gbk_character.size() < 2) return gbk_columns(gbk_character.size());
-  const auto columns_in_utf8 = [&] { return is_wide(first_code_point(base::gbk_to_utf8(gbk_character))) ? kWide : kNarrow; };
+  const auto columns_in_utf8 = [&] {
+    return is_wide(first_code_point(base::gbk_to_utf8(gbk_character))) ? kWide : kNarrow;
+  };
   if (gbk_character.size() != 2) return columns_in_utf8();
   // Every frame's status lines hold the same few two-byte characters: each
   // is converted once.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <iostream>
 
 #include "base/key_codes.h"
 #include "base/text_encoding.h"
@@ -195,6 +196,17 @@ void TerminalOutputBuffer::write_out() {
   note_output_written();
   const std::string_view encoded = encoder_.encode(data);
   if (!encoded.empty()) writer_(encoded);
+}
+
+void connect_standard_streams(std::streambuf* output, std::streambuf* errors, std::streambuf* input) {
+  // Stopping the synchronisation replaces the streams' buffers, so it comes first.
+  std::ios::sync_with_stdio(false);
+  std::cout.rdbuf(output);
+  if (errors != nullptr) {
+    std::cerr.rdbuf(errors);
+    std::clog.rdbuf(errors);
+  }
+  if (input != nullptr) std::cin.rdbuf(input);
 }
 
 }  // namespace console

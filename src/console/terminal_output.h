@@ -93,4 +93,10 @@ class TerminalOutputBuffer : public std::streambuf {
   std::vector<char> buffer_;
 };
 
+// Points the standard streams at the game's own buffers for the rest of the
+// process: std::cout at `output`, and where given std::cerr and std::clog at
+// `errors`, std::cin at `input`.
+void connect_standard_streams(std::streambuf* output, std::streambuf* errors = nullptr,
+                              std::streambuf* input = nullptr);
+
 }  // namespace console

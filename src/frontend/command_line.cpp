@@ -1,5 +1,6 @@
 #include "frontend/command_line.h"
 
+#include <array>
 #include <string_view>
 #include <utility>
 
@@ -73,21 +74,24 @@ Step take_valued_option(const std::string& name, std::optional<std::string> valu
   return std::nullopt;
 }
 
-Step take_flag(const std::string& name, Given& given) {
-  if (name == "--help") return help();
-  if (name == "--version") given.version = true;
-  if (name == "--show-paths") given.show_paths = true;
-  if (name == "--user-dir") given.user_directory = true;
-  if (name == "--no-delay") given.no_delay = true;
-  if (name == "--screen-reader") given.screen_reader = true;
-  return std::nullopt;
-}
+// The options that take no value, and the one each sets; --help sets none,
+// it answers at once.
+struct Flag {
+  std::string_view name;
+  bool Given::*sets;
+};
+constexpr std::array<Flag, 6> kFlags = {{{"--help", nullptr},
+                                         {"--version", &Given::version},
+                                         {"--show-paths", &Given::show_paths},
+                                         {"--user-dir", &Given::user_directory},
+                                         {"--no-delay", &Given::no_delay},
+                                         {"--screen-reader", &Given::screen_reader}}};
 
-bool is_flag(std::string_view name) {
-  for (const std::string_view flag : {"--help", "--version", "--show-paths", "--user-dir", "--no-delay", "--screen-reader"}) {
-    if (name == flag) return true;
+const Flag* flag_named(std::string_view name) {
+  for (const Flag& flag : kFlags) {
+    if (flag.name == name) return &flag;
   }
-  return false;
+  return nullptr;
 }
 
 // An option that is on or off: on when given, else as its variable says.
@@ -107,9 +111,11 @@ Step take_long_option(const std::vector<std::string>& arguments, std::size_t& at
   if (equals != std::string::npos) attached = argument.substr(equals + 1);
 
   if (name == "--dir" || name == "--color") return take_valued_option(name, take_value(arguments, at, attached), given);
-  if (is_flag(name)) {
+  if (const Flag* flag = flag_named(name)) {
     if (attached) return usage_error("option '" + name + "' takes no value");
-    return take_flag(name, given);
+    if (flag->sets == nullptr) return help();
+    given.*(flag->sets) = true;
+    return std::nullopt;
   }
   return usage_error("unknown option '" + name + "'");
 }

@@ -30,8 +30,9 @@ int playthrough(game& world, const Voice& voice);
 std::optional<persistence::SaveSlot> choose_world(game& world, const Voice& voice);
 
 // Runs frames until Escape, the end of input or death; the world is saved to
-// `slot`, and the result is the playthrough's. A frame is written as what changed on the screen; kEverything
-// writes each one whole, as a reference for the tests.
+// `slot`, and the result is the playthrough's. A frame is written as what
+// changed on the screen; kEverything writes each one whole, as a reference
+// for the tests.
 enum class Redraw { kChanges, kEverything };
 int run_frame_loop(game& world, const Voice& voice, persistence::SaveSlot& slot, Redraw redraw = Redraw::kChanges);
 

@@ -5,7 +5,7 @@
 // leaves its words there.
 
 import { gbkOfText, textOfGbk } from './gbk.js';
-import { wordsOf } from './storage.js';
+import { kNotFound, wordsOf } from './storage.js';
 
 const encoder = new TextEncoder();
 
@@ -263,7 +263,7 @@ export class GameHost {
       try {
         await (await this.storage).rename(from, to);
       } catch (error) {
-        if (!missingIsFine || wordsOf(error) !== wordsOf({ name: 'NotFoundError' })) throw error;
+        if (!missingIsFine || wordsOf(error) !== kNotFound) throw error;
       }
       this.events.onFilesChanged();
       return 0;
